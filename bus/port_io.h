@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vantrel {
+
+// x86 I/O port access. Each call is exactly one port access: no retry, no delay, no check.
+// Only 8-bit and 32-bit widths exist because nothing in the program needs 16-bit access.
+class PortIo {
+public:
+    virtual ~PortIo() = default;
+    virtual std::uint8_t read_byte(std::uint16_t port) = 0;
+    virtual void write_byte(std::uint16_t port, std::uint8_t value) = 0;
+    virtual std::uint32_t read_dword(std::uint16_t port) = 0;
+    virtual void write_dword(std::uint16_t port, std::uint32_t value) = 0;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "bus/port_io.h"
+
+namespace vantrel {
+
+enum class ChipsetKind : std::uint8_t {
+    None = 0,
+    ICH_82801AA = 1,
+    ICH_82801AB = 2,
+    ICH_82801BA = 3,
+};
+
+inline constexpr std::uint16_t kDefaultSmbusIoBase = 0xE800;
+
+// The discovered SMBus host controller; one instance for the whole run.
+struct SmbusController {
+    ChipsetKind kind = ChipsetKind::None;
+    std::uint16_t io_base = kDefaultSmbusIoBase;
+};
+
+// The name the main dialog shows for a controller kind; empty for None.
+const char* chipset_display_name(ChipsetKind kind);
+
+// The kind whose vendor/device dword equals `id`, or None.
+ChipsetKind chipset_kind_from_id(std::uint32_t id);
+
+// Identifies the hub at bus 0 device 31 and, for a supported one, stores its SMBus base.
+// Returns 1 when a supported hub was found, 0 otherwise; always stores the kind.
+int detect_smbus_controller(PortIo& io, SmbusController& controller);
+
+// Clears the hub's SMBus function-disable bit and returns the SMBus I/O base.
+std::uint16_t read_smbus_base(PortIo& io);
+
+}  // namespace vantrel

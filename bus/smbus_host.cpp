@@ -1,0 +1,185 @@
+#include "bus/smbus_host.h"
+
+namespace vantrel {
+
+namespace {
+
+bool is_chip_register(std::size_t reg) { return reg < kClockChipRegisterCount; }
+
+}  // namespace
+
+std::uint8_t SmbusHost::read_port(std::uint16_t offset) {
+    return io_.read_byte(static_cast<std::uint16_t>(controller_.io_base + offset));
+}
+
+void SmbusHost::write_port(std::uint16_t offset, std::uint8_t value) {
+    io_.write_byte(static_cast<std::uint16_t>(controller_.io_base + offset), value);
+}
+
+void SmbusHost::preamble() {
+    write_port(kSmbHostStatus, kSmbStatusClearAll);
+    // Reading control resets the controller's internal block-data index.
+    (void)read_port(kSmbHostControl);
+}
+
+// Polls status with a sleep between reads. The status read that follows the 100th sleep ends
+// the wait as a timeout even when it shows the condition, so a stuck transfer costs at most
+// about one second.
+bool SmbusHost::wait_for(std::uint8_t mask, std::uint8_t expected) {
+    int sleeps = 0;
+    std::uint8_t status = read_port(kSmbHostStatus);
+    while ((status & mask) != expected && sleeps < kSmbPollMaxSleeps) {
+        sleeper_.sleep_ms(kSmbPollSleepMs);
+        ++sleeps;
+        status = read_port(kSmbHostStatus);
+    }
+    return sleeps < kSmbPollMaxSleeps;
+}
+
+// Completion is INTR set with BUSY clear; INTR alone while still busy is not yet done.
+bool SmbusHost::wait_completion() {
+    return wait_for(kSmbStatusBusy | kSmbStatusIntr, kSmbStatusIntr);
+}
+
+bool SmbusHost::wait_byte_done() { return wait_for(kSmbStatusByteDone, kSmbStatusByteDone); }
+
+bool SmbusHost::error_test_passes() {
+    return (read_port(kSmbHostStatus) & (kSmbStatusDevErr | kSmbStatusBusErr)) == 0;
+}
+
+void SmbusHost::clean_up() {
+    (void)read_port(kSmbHostControl);
+    write_port(kSmbHostStatus, kSmbStatusClearAll);
+}
+
+int SmbusHost::fail() {
+    clean_up();
+    return 0;
+}
+
+void SmbusHost::pause() { sleeper_.sleep_ms(kSmbTransferPauseMs); }
+
+// A device may announce more bytes than the chip has registers; those bytes are still read and
+// acknowledged on the bus but have nowhere to go in the shadow, so they are dropped.
+void SmbusHost::store(std::size_t reg, std::uint8_t value) {
+    if (is_chip_register(reg)) {
+        shadow_.bytes[reg] = value;
+    }
+}
+
+int SmbusHost::read_register(std::uint8_t reg, std::uint8_t& value) {
+    // A register the chip does not have is refused before any bus traffic.
+    if (!is_chip_register(reg)) {
+        return 0;
+    }
+    preamble();
+    write_port(kSmbHostCommand, reg);
+    write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value | kSmbAddressReadBit));
+    write_port(kSmbHostData0, 1);
+    write_port(kSmbHostControl, kSmbStartWordData);
+    if (!wait_completion() || !error_test_passes()) {
+        return fail();
+    }
+    // Data 0 holds the count byte the chip sent back; only the register value matters.
+    const std::uint8_t received = read_port(kSmbHostData1);
+    store(reg, received);
+    value = received;
+    clean_up();
+    pause();
+    return 1;
+}
+
+int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
+    if (!is_chip_register(reg)) {
+        return 0;
+    }
+    preamble();
+    write_port(kSmbHostCommand, reg);
+    write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value & ~kSmbAddressReadBit));
+    write_port(kSmbHostData0, 1);
+    write_port(kSmbHostData1, value);
+    write_port(kSmbHostControl, kSmbStartWordData);
+    if (!wait_completion() || !error_test_passes()) {
+        return fail();
+    }
+    store(reg, value);
+    clean_up();
+    pause();
+    return 1;
+}
+
+int SmbusHost::block_read(std::uint8_t& count) {
+    preamble();
+    write_port(kSmbHostCommand, 0);
+    write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value | kSmbAddressReadBit));
+    write_port(kSmbHostData0, kBlockReadRequestCount);
+    write_port(kSmbHostData1, 0);
+    write_port(kSmbHostControl, kSmbStartBlock);
+    if (!wait_byte_done() || !error_test_passes()) {
+        return fail();
+    }
+    const std::uint8_t n = read_port(kSmbHostData0);
+    for (unsigned j = 0; j < n; ++j) {
+        // For the first byte the byte-done bit seen above is still set.
+        if (!wait_byte_done() || !error_test_passes()) {
+            return fail();
+        }
+        store(j, read_port(kSmbBlockData));
+        if (j + 1 == n) {
+            // The last-byte bit must be set before byte done is cleared, or the controller
+            // acknowledges the byte and expects another.
+            write_port(kSmbHostControl, kSmbControlLastByte);
+        }
+        write_port(kSmbHostStatus, kSmbStatusByteDone);
+    }
+    if (!wait_completion() || !error_test_passes()) {
+        return fail();
+    }
+    count = n;
+    clean_up();
+    pause();
+    return 1;
+}
+
+int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) {
+    if (count == 0) {
+        return 1;
+    }
+    // Both the patched register and every byte sent come from the shadow, which has exactly
+    // the chip's registers; anything beyond it is refused before any bus traffic.
+    if (!is_chip_register(reg) || count > kClockChipRegisterCount) {
+        return 0;
+    }
+    // The other registers of the run are sent as the chip holds them now.
+    std::uint8_t ignored = 0;
+    if (!block_read(ignored)) {
+        return 0;
+    }
+    store(reg, value);
+
+    preamble();
+    write_port(kSmbHostCommand, 0);
+    write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value & ~kSmbAddressReadBit));
+    write_port(kSmbHostData0, count);
+    write_port(kSmbHostData1, 0);
+    write_port(kSmbBlockData, shadow_.bytes[0]);
+    write_port(kSmbHostControl, kSmbStartBlock);
+    if (!wait_byte_done() || !error_test_passes()) {
+        return fail();
+    }
+    for (unsigned j = 1; j < count; ++j) {
+        write_port(kSmbBlockData, shadow_.bytes[j]);
+        write_port(kSmbHostStatus, kSmbStatusByteDone);
+        if (!wait_byte_done() || !error_test_passes()) {
+            return fail();
+        }
+    }
+    if (!wait_completion() || !error_test_passes()) {
+        return fail();
+    }
+    pause();
+    clean_up();
+    return 1;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "bus/port_io.h"
+#include "bus/sleeper.h"
+#include "bus/smbus_controller.h"
+
+namespace vantrel {
+
+// Offsets in the SMBus host controller's I/O block.
+inline constexpr std::uint16_t kSmbHostStatus = 0;
+inline constexpr std::uint16_t kSmbHostControl = 2;
+inline constexpr std::uint16_t kSmbHostCommand = 3;
+inline constexpr std::uint16_t kSmbHostAddress = 4;
+inline constexpr std::uint16_t kSmbHostData0 = 5;
+inline constexpr std::uint16_t kSmbHostData1 = 6;
+inline constexpr std::uint16_t kSmbBlockData = 7;
+
+// Host status bits.
+inline constexpr std::uint8_t kSmbStatusBusy = 0x01;
+inline constexpr std::uint8_t kSmbStatusIntr = 0x02;  // transaction completed
+inline constexpr std::uint8_t kSmbStatusDevErr = 0x04;
+inline constexpr std::uint8_t kSmbStatusBusErr = 0x08;
+inline constexpr std::uint8_t kSmbStatusFailed = 0x10;
+inline constexpr std::uint8_t kSmbStatusByteDone = 0x80;
+inline constexpr std::uint8_t kSmbStatusClearAll = 0xFF;
+
+// Host control values: start (bit 6), command field (bits 4..2) and last byte (bit 5).
+inline constexpr std::uint8_t kSmbControlStart = 0x40;
+inline constexpr std::uint8_t kSmbControlLastByte = 0x20;
+inline constexpr std::uint8_t kSmbControlCommandMask = 0x1C;
+inline constexpr std::uint8_t kSmbCommandWordData = 0x0C;
+inline constexpr std::uint8_t kSmbCommandBlock = 0x14;
+inline constexpr std::uint8_t kSmbStartWordData = kSmbControlStart | kSmbCommandWordData;  // 0x4C
+inline constexpr std::uint8_t kSmbStartBlock = kSmbControlStart | kSmbCommandBlock;        // 0x54
+
+inline constexpr std::uint8_t kSmbAddressReadBit = 0x01;
+
+// The wait polls status with this sleep between reads and gives up after this many sleeps.
+inline constexpr std::uint32_t kSmbPollSleepMs = 10;
+inline constexpr int kSmbPollMaxSleeps = 100;
+// Every successful transfer ends with this pause.
+inline constexpr std::uint32_t kSmbTransferPauseMs = 300;
+
+// The clock chip's address and register count.
+inline constexpr std::uint8_t kClockChipAddress = 0xD2;
+inline constexpr std::size_t kClockChipRegisterCount = 36;
+// What a block read asks for in data 0.
+inline constexpr std::uint8_t kBlockReadRequestCount = 0x24;
+
+// The clock chip's SMBus address in write form, fixed for the run.
+struct DeviceAddress {
+    std::uint8_t value = kClockChipAddress;
+};
+
+// The program's mirror of the clock chip's registers 0x00..0x23; only SmbusHost writes it.
+struct RegisterShadow {
+    std::array<std::uint8_t, kClockChipRegisterCount> bytes{};
+
+    std::uint8_t operator[](std::size_t reg) const { return bytes.at(reg); }
+};
+
+// Synchronous transfers with the clock chip through the ICH SMBus host controller.
+// Each returns 1 on success and 0 on failure; out-parameters are written only on success.
+class SmbusHost {
+public:
+    SmbusHost(PortIo& io, Sleeper& sleeper, const SmbusController& controller,
+              const DeviceAddress& device, RegisterShadow& shadow)
+        : io_(io), sleeper_(sleeper), controller_(controller), device_(device), shadow_(shadow) {}
+
+    int read_register(std::uint8_t reg, std::uint8_t& value);
+    int write_register(std::uint8_t reg, std::uint8_t value);
+    int block_read(std::uint8_t& count);
+    int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count);
+
+    const RegisterShadow& shadow() const { return shadow_; }
+
+private:
+    std::uint8_t read_port(std::uint16_t offset);
+    void write_port(std::uint16_t offset, std::uint8_t value);
+
+    void preamble();
+    bool wait_for(std::uint8_t mask, std::uint8_t expected);
+    bool wait_completion();
+    bool wait_byte_done();
+    bool error_test_passes();
+    void clean_up();
+    int fail();
+    void pause();
+    void store(std::size_t reg, std::uint8_t value);
+
+    PortIo& io_;
+    Sleeper& sleeper_;
+    const SmbusController& controller_;
+    const DeviceAddress& device_;
+    RegisterShadow& shadow_;
+};
+
+}  // namespace vantrel

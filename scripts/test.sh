@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and runs every test: once plainly, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup-deps.sh"
+
+echo "== Tests"
+"$root/scripts/build.sh" build-test
+ctest --test-dir "$root/build-test" --output-on-failure -j2
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+"$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j2

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/smbus_device.h"
+
+namespace vantrel::sim {
+
+inline constexpr std::size_t kSimChipRegisters = 36;
+
+// The VXC812-07 as the simulated board's SMBus sees it: 36 registers, block transfers from
+// register 0, one-register transfers only in enhanced mode (REG10 bits 0 and 1 both set), and
+// PLL values that take effect only when latched.
+class SimClockChip : public SmbusDevice {
+public:
+    SimClockChip();
+
+    bool word_read(std::uint8_t reg, std::uint8_t& count, std::uint8_t& value) override;
+    bool word_write(std::uint8_t reg, std::uint8_t count, std::uint8_t value) override;
+    bool block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes) override;
+    bool block_write(std::uint8_t reg, const std::vector<std::uint8_t>& bytes) override;
+
+    // Raw access for tests and board set-up; bypasses the bus rules.
+    std::uint8_t reg(std::size_t index) const { return regs_.at(index); }
+    void set_reg(std::size_t index, std::uint8_t value) { regs_.at(index) = value; }
+    const std::array<std::uint8_t, kSimChipRegisters>& registers() const { return regs_; }
+
+    bool enhanced_mode() const { return (regs_[0x10] & 0x03) == 0x03; }
+
+    // The byte count a block read announces: 16 until REG10 bit 0 is set, then 22.
+    unsigned block_count() const;
+    // Overrides the announced count for every later block read.
+    void set_block_count(std::optional<unsigned> count) { block_count_override_ = count; }
+
+    // The divider straps in REG1F (bit 7: CPU /3, else bit 6: /4, else /6; bit 3: SDRAM /3).
+    // They are pins, not register bits the bus can change.
+    void set_straps(unsigned cpu_divider, unsigned sdram_divider);
+    unsigned cpu_divider() const;
+    unsigned sdram_divider() const;
+
+    // Sets the PLL registers and makes them the running clock, as at power-up.
+    void power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spread_depth);
+
+    // The PLL values the chip runs on: the last latched ones.
+    std::uint8_t running_n() const { return running_n_; }
+    std::uint8_t running_m() const { return running_m_; }
+    double running_vco_mhz() const;
+    double running_cpu_ext_mhz() const;
+    unsigned latch_count() const { return latch_count_; }
+
+    // Replaces the registers with those of an i2cdump-style text (rows "00: xx xx ..."); the
+    // dumped PLL becomes the running clock. Returns false and leaves the chip unchanged on
+    // malformed text.
+    bool load_dump(const std::string& text, std::string& error);
+
+private:
+    void write_reg(std::size_t index, std::uint8_t value);
+
+    std::array<std::uint8_t, kSimChipRegisters> regs_{};
+    std::optional<unsigned> block_count_override_;
+    std::uint8_t running_n_ = 0;
+    std::uint8_t running_m_ = 0;
+    unsigned latch_count_ = 0;
+};
+
+// Parses an i2cdump-style register dump into the first `bytes.size()` registers. Cells shown as
+// "XX" (no answer) are left as they are.
+bool parse_i2cdump(const std::string& text, std::array<std::uint8_t, kSimChipRegisters>& bytes,
+                   std::string& error);
+
+}  // namespace vantrel::sim

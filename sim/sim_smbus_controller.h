@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "sim/fault_plan.h"
+#include "sim/protocol_log.h"
+#include "sim/smbus_device.h"
+
+namespace vantrel::sim {
+
+// The ICH SMBus host controller's I/O block (offsets 0..7), with the word-data and block
+// protocols, the byte-done handshake and injected faults. Each step of a started transaction
+// finishes after `latency_polls` reads of the status register.
+class SimSmbusController {
+public:
+    explicit SimSmbusController(ProtocolLog& log) : log_(log) {}
+
+    // `address` in write form (bit 0 clear), e.g. 0xD2.
+    void attach(std::uint8_t address, SmbusDevice& device) { devices_[address] = &device; }
+
+    void set_latency_polls(unsigned polls) { latency_polls_ = polls; }
+    // Real ICH hubs report a failed transaction with the error bit alone; some drivers expect
+    // INTR as well, so the simulation can be told to set both.
+    void set_error_sets_completion(bool on) { error_sets_completion_ = on; }
+
+    void inject(const Fault& fault) { faults_.push_back(Armed{fault, false}); }
+    void clear_faults() { faults_.clear(); }
+
+    std::uint8_t read(std::uint16_t offset);
+    void write(std::uint16_t offset, std::uint8_t value);
+
+    bool busy() const { return active_; }
+    std::uint8_t status() const { return status_; }
+    const std::vector<TransferRecord>& transfers() const { return records_; }
+    void clear_transfers() { records_.clear(); }
+
+private:
+    enum class Step : std::uint8_t { None, Word, ByteReady, ByteSent, Finish };
+
+    struct Armed {
+        Fault fault;
+        bool fired;
+    };
+
+    void start(std::uint8_t control);
+    void poll();
+    void run_step();
+    bool strikes_at(unsigned byte) const;
+    void end_with_error(std::uint8_t error_bit);
+    void complete(std::uint8_t extra_status);
+    void acknowledge_byte();
+    void schedule(Step step);
+    const Fault* match_fault(TransferKind kind, std::uint8_t reg);
+
+    ProtocolLog& log_;
+    std::map<std::uint8_t, SmbusDevice*> devices_;
+    unsigned latency_polls_ = 1;
+    bool error_sets_completion_ = false;
+    std::vector<Armed> faults_;
+    std::vector<TransferRecord> records_;
+    unsigned started_ = 0;
+    std::map<TransferKind, unsigned> started_by_kind_;
+    std::map<std::pair<TransferKind, std::uint8_t>, unsigned> started_by_register_;
+
+    // Host registers.
+    std::uint8_t status_ = 0;
+    std::uint8_t control_ = 0;
+    std::uint8_t command_ = 0;
+    std::uint8_t address_ = 0;
+    std::uint8_t data0_ = 0;
+    std::uint8_t data1_ = 0;
+    std::uint8_t block_data_ = 0;
+
+    // The transaction in progress.
+    bool active_ = false;
+    bool hung_ = false;
+    TransferKind kind_ = TransferKind::WordRead;
+    Step step_ = Step::None;
+    unsigned polls_left_ = 0;
+    std::optional<Fault> fault_;
+    SmbusDevice* device_ = nullptr;
+    std::vector<std::uint8_t> bytes_;
+    unsigned index_ = 0;
+    unsigned count_ = 0;
+};
+
+}  // namespace vantrel::sim

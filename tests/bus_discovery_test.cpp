@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bus/pci_config.h"
+#include "bus/smbus_controller.h"
+#include "support/recording_port_io.h"
+
+namespace vantrel {
+namespace {
+
+using test::in32;
+using test::out32;
+using test::RecordingPortIo;
+
+struct HubRow {
+    std::uint32_t id;
+    ChipsetKind kind;
+    const char* name;
+};
+
+class DiscoveryOfHub : public ::testing::TestWithParam<HubRow> {};
+
+TEST_P(DiscoveryOfHub, IdentifiesHubClearsDisableBitAndReadsBase) {
+    const HubRow row = GetParam();
+    RecordingPortIo io;
+    io.script(0xCFC, {row.id, 0x00080000, 0x0000E801});
+    SmbusController controller;
+
+    EXPECT_EQ(detect_smbus_controller(io, controller), 1);
+    EXPECT_EQ(controller.kind, row.kind);
+    EXPECT_STREQ(chipset_display_name(controller.kind), row.name);
+    EXPECT_EQ(controller.io_base, 0xE800);
+    const std::vector<test::Access> expected = {
+        out32(0xCF8, 0x8000F800), in32(0xCFC, row.id),
+        out32(0xCF8, 0x8000F8F0), in32(0xCFC, 0x00080000),
+        out32(0xCFC, 0x00000000),  // written back to the latched address, bit 19 cleared
+        out32(0xCF8, 0x8000FB20), in32(0xCFC, 0x0000E801),
+    };
+    EXPECT_EQ(io.log(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SupportedHubs, DiscoveryOfHub,
+    ::testing::Values(HubRow{0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
+                      HubRow{0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
+                      HubRow{0x24408086, ChipsetKind::ICH_82801BA, "82801BA"}));
+
+TEST(Discovery, UnrecognisedHubStopsAfterTheIdentificationRead) {
+    // Another Intel hub, another vendor with a matching device ID, and no device at all.
+    for (const std::uint32_t id : {0x24408087u, 0x71108086u, 0x24400000u, 0xFFFFFFFFu}) {
+        RecordingPortIo io;
+        io.script(0xCFC, {id});
+        SmbusController controller{ChipsetKind::ICH_82801BA, 0xE800};
+
+        EXPECT_EQ(detect_smbus_controller(io, controller), 0) << std::hex << id;
+        EXPECT_EQ(controller.kind, ChipsetKind::None);
+        EXPECT_EQ(controller.io_base, 0xE800);
+        const std::vector<test::Access> expected = {out32(0xCF8, 0x8000F800), in32(0xCFC, id)};
+        EXPECT_EQ(io.log(), expected);
+    }
+}
+
+TEST(Discovery, FunctionDisableWriteBackAndBaseMasking) {
+    struct Row {
+        std::uint32_t disable_read;
+        std::uint32_t disable_written;
+        std::uint32_t base_read;
+        std::uint16_t io_base;
+    };
+    const Row rows[] = {
+        {0x00080000, 0x00000000, 0x0000E801, 0xE800},
+        {0x00000000, 0x00000000, 0x12340501, 0x0500},
+        {0xFFFFFFFF, 0xFFF7FFFF, 0x0000FFFF, 0xFFFE},
+        {0x12345678, 0x12345678, 0x00000000, 0x0000},  // a zero base is not second-guessed
+    };
+    for (const Row& row : rows) {
+        RecordingPortIo io;
+        io.script(0xCFC, {row.disable_read, row.base_read});
+        EXPECT_EQ(read_smbus_base(io), row.io_base);
+        ASSERT_EQ(io.log().size(), 5u);
+        EXPECT_EQ(io.log()[2], out32(0xCFC, row.disable_written));
+    }
+}
+
+TEST(Discovery, ConfigAddressesAreMechanismOneEncodings) {
+    EXPECT_EQ(pci_config_address(0, 31, 0, 0x00), kPciAddrHubId);
+    EXPECT_EQ(pci_config_address(0, 31, 0, 0xF0), kPciAddrHubFunctionDisable);
+    EXPECT_EQ(pci_config_address(0, 31, 3, 0x20), kPciAddrSmbusBase);
+}
+
+TEST(Discovery, NoDisplayNameForNone) {
+    EXPECT_STREQ(chipset_display_name(ChipsetKind::None), "");
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "bus/smbus_host.h"
+#include "support/recording_port_io.h"
+
+namespace vantrel {
+namespace {
+
+using test::Access;
+using test::in8;
+using test::out8;
+using test::RecordingPortIo;
+using test::sleep_ms;
+
+constexpr std::uint16_t S = 0xE800;    // status
+constexpr std::uint16_t C = 0xE802;    // control
+constexpr std::uint16_t CMD = 0xE803;  // command
+constexpr std::uint16_t A = 0xE804;    // slave address
+constexpr std::uint16_t D0 = 0xE805;
+constexpr std::uint16_t D1 = 0xE806;
+constexpr std::uint16_t B = 0xE807;  // block data
+
+struct Fixture {
+    RecordingPortIo io;
+    SmbusController controller{ChipsetKind::ICH_82801BA, 0xE800};
+    DeviceAddress device;
+    RegisterShadow shadow;
+    SmbusHost host{io, io, controller, device, shadow};
+
+    Fixture() { io.set_default(C, 0x00); }
+};
+
+// The exact port sequences. Each was written out from the controller's protocol by hand, so a
+// test fails when any access is added, dropped or reordered.
+
+TEST(SmbusHostSequence, ReadRegister) {
+    Fixture f;
+    f.io.script(S, {0x01, 0x02, 0x02});
+    f.io.script(D1, {0x84});
+    std::uint8_t value = 0;
+
+    ASSERT_EQ(f.host.read_register(0x11, value), 1);
+    EXPECT_EQ(value, 0x84);
+    EXPECT_EQ(f.shadow[0x11], 0x84);
+    const std::vector<Access> expected = {
+        out8(S, 0xFF), in8(C, 0x00),                                 // preamble
+        out8(CMD, 0x11), out8(A, 0xD3), out8(D0, 0x01), out8(C, 0x4C),  // set-up and start
+        in8(S, 0x01), sleep_ms(10), in8(S, 0x02),                    // completion wait
+        in8(S, 0x02),                                                // error test
+        in8(D1, 0x84),                                               // the value
+        in8(C, 0x00), out8(S, 0xFF),                                 // clean-up
+        sleep_ms(300),                                               // pause
+    };
+    EXPECT_EQ(f.io.log(), expected);
+}
+
+TEST(SmbusHostSequence, WriteRegister) {
+    Fixture f;
+    f.io.script(S, {0x02, 0x02});
+
+    ASSERT_EQ(f.host.write_register(0x21, 0xE4), 1);
+    EXPECT_EQ(f.shadow[0x21], 0xE4);
+    const std::vector<Access> expected = {
+        out8(S, 0xFF), in8(C, 0x00),
+        out8(CMD, 0x21), out8(A, 0xD2), out8(D0, 0x01), out8(D1, 0xE4), out8(C, 0x4C),
+        in8(S, 0x02), in8(S, 0x02),
+        in8(C, 0x00), out8(S, 0xFF),
+        sleep_ms(300),
+    };
+    EXPECT_EQ(f.io.log(), expected);
+}
+
+std::vector<Access> block_read_of_two(std::uint8_t first, std::uint8_t second) {
+    return {
+        out8(S, 0xFF), in8(C, 0x00),
+        out8(CMD, 0x00), out8(A, 0xD3), out8(D0, 0x24), out8(D1, 0x00), out8(C, 0x54),
+        in8(S, 0x80), in8(S, 0x80),  // byte wait and error test
+        in8(D0, 0x02),               // the device's count
+        in8(S, 0x80), in8(S, 0x80), in8(B, first), out8(S, 0x80),
+        in8(S, 0x01), sleep_ms(10), in8(S, 0x80), in8(S, 0x80), in8(B, second),
+        out8(C, 0x20),  // last byte
+        out8(S, 0x80),
+        in8(S, 0x02), in8(S, 0x02),  // completion wait and error test
+        in8(C, 0x00), out8(S, 0xFF),
+        sleep_ms(300),
+    };
+}
+
+void script_block_read_of_two(RecordingPortIo& io, std::uint8_t first, std::uint8_t second) {
+    io.script(S, {0x80, 0x80, 0x80, 0x80, 0x01, 0x80, 0x80, 0x02, 0x02});
+    io.script(D0, {0x02});
+    io.script(B, {first, second});
+}
+
+TEST(SmbusHostSequence, BlockRead) {
+    Fixture f;
+    script_block_read_of_two(f.io, 0xAA, 0xBB);
+    std::uint8_t count = 0;
+
+    ASSERT_EQ(f.host.block_read(count), 1);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(f.shadow[0], 0xAA);
+    EXPECT_EQ(f.shadow[1], 0xBB);
+    EXPECT_EQ(f.io.log(), block_read_of_two(0xAA, 0xBB));
+}
+
+TEST(SmbusHostSequence, BlockWriteReadsFirstThenSendsThePatchedShadow) {
+    Fixture f;
+    script_block_read_of_two(f.io, 0x11, 0x22);
+    f.io.script(S, {0x80, 0x80, 0x80, 0x80, 0x82, 0x82});
+
+    ASSERT_EQ(f.host.block_write(0x01, 0x5A, 2), 1);
+    EXPECT_EQ(f.shadow[0], 0x11);
+    EXPECT_EQ(f.shadow[1], 0x5A);
+    std::vector<Access> expected = block_read_of_two(0x11, 0x22);
+    const std::vector<Access> write = {
+        out8(S, 0xFF), in8(C, 0x00),
+        out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x02), out8(D1, 0x00),
+        out8(B, 0x11),  // first byte goes in before the start
+        out8(C, 0x54),
+        in8(S, 0x80), in8(S, 0x80),
+        out8(B, 0x5A), out8(S, 0x80), in8(S, 0x80), in8(S, 0x80),
+        in8(S, 0x82), in8(S, 0x82),   // completion wait and error test
+        sleep_ms(300),                // here the pause comes before the clean-up
+        in8(C, 0x00), out8(S, 0xFF),
+    };
+    expected.insert(expected.end(), write.begin(), write.end());
+    EXPECT_EQ(f.io.log(), expected);
+}
+
+// How the completion wait and the error test judge status sequences, on a one-register write.
+TEST(SmbusHostWait, StatusSequences) {
+    struct Row {
+        const char* what;
+        std::vector<std::uint32_t> status;
+        unsigned busy_reads;  // leading 0x01 reads before `status`
+        int result;
+        unsigned sleeps;  // 10 ms polling sleeps
+    };
+    const Row rows[] = {
+        {"completion at once", {0x02, 0x02}, 0, 1, 0},
+        {"busy and completion is not done", {0x03, 0x02, 0x02}, 0, 1, 1},
+        {"device error with completion", {0x06, 0x06}, 0, 0, 0},
+        {"bus error with completion", {0x0A, 0x0A}, 0, 0, 0},
+        {"failed bit is not tested", {0x12, 0x12}, 0, 1, 0},
+        {"error appears only at the error test", {0x02, 0x04}, 0, 0, 0},
+        {"byte done does not count as completion", {0x80, 0x82, 0x82}, 0, 1, 1},
+        {"condition after the 99th sleep", {0x02, 0x02}, 99, 1, 99},
+        {"condition only after the 100th sleep", {0x02}, 100, 0, 100},
+        {"never completes", {}, 200, 0, 100},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fixture f;
+        f.io.script_repeated(S, 0x01, row.busy_reads);
+        for (const std::uint32_t s : row.status) {
+            f.io.script(S, {s});
+        }
+        EXPECT_EQ(f.host.write_register(0x22, 0x55), row.result);
+        unsigned polls = 0;
+        unsigned pauses = 0;
+        for (const Access& a : f.io.log()) {
+            polls += a == sleep_ms(10) ? 1u : 0u;
+            pauses += a == sleep_ms(300) ? 1u : 0u;
+        }
+        EXPECT_EQ(polls, row.sleeps);
+        EXPECT_EQ(pauses, row.result == 1 ? 1u : 0u);
+        EXPECT_EQ(f.shadow[0x22], row.result == 1 ? 0x55 : 0x00);
+        // Success or failure, the transfer ends with the clean-up.
+        const auto& log = f.io.log();
+        const std::size_t end = log.size() - (row.result == 1 ? 1 : 0);
+        EXPECT_EQ(log[end - 2], in8(C, 0x00));
+        EXPECT_EQ(log[end - 1], out8(S, 0xFF));
+    }
+}
+
+TEST(SmbusHostFailure, FailedReadLeavesValueAndShadowAlone) {
+    Fixture f;
+    f.shadow.bytes[0x13] = 0x1F;
+    f.io.script(S, {0x04});  // device error without completion: the wait runs out
+    f.io.set_default(S, 0x04);
+    std::uint8_t value = 0x77;
+
+    EXPECT_EQ(f.host.read_register(0x13, value), 0);
+    EXPECT_EQ(value, 0x77);
+    EXPECT_EQ(f.shadow[0x13], 0x1F);
+    EXPECT_EQ(f.io.count_reads_of(D1), 0u);
+}
+
+TEST(SmbusHostFailure, BlockReadKeepsBytesStoredBeforeTheFailure) {
+    Fixture f;
+    // Count 3; the first byte arrives, then the device reports an error.
+    f.io.script(S, {0x80, 0x80, 0x80, 0x80, 0x84, 0x84});
+    f.io.script(D0, {0x03});
+    f.io.script(B, {0x42});
+    f.shadow.bytes[1] = 0x99;
+    std::uint8_t count = 0xEE;
+
+    EXPECT_EQ(f.host.block_read(count), 0);
+    EXPECT_EQ(count, 0xEE);
+    EXPECT_EQ(f.shadow[0], 0x42);
+    EXPECT_EQ(f.shadow[1], 0x99);
+    EXPECT_EQ(f.io.log().back(), out8(S, 0xFF));
+}
+
+TEST(SmbusHostBlock, WriteOfCountZeroTouchesNothing) {
+    Fixture f;
+    f.shadow.bytes[0x10] = 0x01;
+    EXPECT_EQ(f.host.block_write(0x10, 0x0B, 0), 1);
+    EXPECT_TRUE(f.io.log().empty());
+    EXPECT_EQ(f.shadow[0x10], 0x01);
+}
+
+TEST(SmbusHostBlock, WriteOfCountOneSendsOnlyEntryZero) {
+    Fixture f;
+    script_block_read_of_two(f.io, 0x11, 0x22);
+    f.io.script(S, {0x82, 0x82, 0x82, 0x82});
+
+    ASSERT_EQ(f.host.block_write(0x10, 0x0B, 1), 1);
+    EXPECT_EQ(f.shadow[0x10], 0x0B);  // patched in the shadow, but not sent
+    std::vector<Access> sent;
+    for (const Access& a : f.io.log()) {
+        if (a.kind == Access::Out8 && a.port == B) {
+            sent.push_back(a);
+        }
+    }
+    EXPECT_EQ(sent, std::vector<Access>{out8(B, 0x11)});
+}
+
+TEST(SmbusHostBlock, WriteThatFailsAfterTheReadKeepsThePatch) {
+    Fixture f;
+    script_block_read_of_two(f.io, 0x11, 0x22);
+    f.io.script(S, {0x88, 0x88});  // bus error at the first byte of the write
+    f.io.set_default(S, 0x08);
+
+    EXPECT_EQ(f.host.block_write(0x01, 0x5A, 2), 0);
+    EXPECT_EQ(f.shadow[1], 0x5A);
+}
+
+TEST(SmbusHostBlock, WriteWhoseReadFailsSendsNothingAndPatchesNothing) {
+    Fixture f;
+    f.io.set_default(S, 0x01);  // stuck busy
+
+    EXPECT_EQ(f.host.block_write(0x01, 0x5A, 2), 0);
+    EXPECT_EQ(f.shadow[1], 0x00);
+    for (const Access& a : f.io.log()) {
+        EXPECT_NE(a, out8(A, 0xD2));
+    }
+}
+
+TEST(SmbusHostBlock, ReadOfCountZeroGoesStraightToCompletion) {
+    Fixture f;
+    f.shadow.bytes[0] = 0x66;
+    f.io.script(S, {0x82, 0x82, 0x82, 0x82});
+    f.io.script(D0, {0x00});
+    std::uint8_t count = 0xEE;
+
+    ASSERT_EQ(f.host.block_read(count), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(f.shadow[0], 0x66);
+    EXPECT_EQ(f.io.count_reads_of(B), 0u);
+}
+
+TEST(SmbusHostBlock, CountAboveTheRegisterFileIsReadWholeAndClipped) {
+    Fixture f;
+    constexpr unsigned kAnnounced = 40;
+    f.io.script(S, {0x80, 0x80});
+    f.io.script(D0, {kAnnounced});
+    f.io.script_repeated(S, 0x80, 2 * kAnnounced);
+    f.io.script(S, {0x02, 0x02});
+    for (unsigned i = 0; i < kAnnounced; ++i) {
+        f.io.script(B, {0xA0 + i});
+    }
+    std::uint8_t count = 0;
+
+    ASSERT_EQ(f.host.block_read(count), 1);
+    EXPECT_EQ(count, kAnnounced);
+    EXPECT_EQ(f.io.count_reads_of(B), kAnnounced);
+    unsigned acknowledged = 0;
+    for (const Access& a : f.io.log()) {
+        acknowledged += a == out8(S, 0x80) ? 1u : 0u;
+    }
+    EXPECT_EQ(acknowledged, kAnnounced);
+    for (unsigned i = 0; i < kClockChipRegisterCount; ++i) {
+        EXPECT_EQ(f.shadow[i], 0xA0 + i);
+    }
+}
+
+TEST(SmbusHostAddress, ReadBitFollowsTheDirection) {
+    struct Row {
+        std::uint8_t device;
+        std::uint8_t read_form;
+        std::uint8_t write_form;
+    };
+    for (const Row& row : {Row{0xD2, 0xD3, 0xD2}, Row{0xD3, 0xD3, 0xD2}, Row{0x68, 0x69, 0x68}}) {
+        Fixture f;
+        f.device.value = row.device;
+        f.io.set_default(S, 0x02);
+        std::uint8_t value = 0;
+        ASSERT_EQ(f.host.read_register(0x00, value), 1);
+        ASSERT_EQ(f.host.write_register(0x00, 0x00), 1);
+        std::vector<std::uint32_t> addresses;
+        for (const Access& a : f.io.log()) {
+            if (a.kind == Access::Out8 && a.port == A) {
+                addresses.push_back(a.value);
+            }
+        }
+        EXPECT_EQ(addresses, (std::vector<std::uint32_t>{row.read_form, row.write_form}));
+    }
+}
+
+TEST(SmbusHostBounds, RegistersBeyondTheChipAreRefusedWithoutTraffic) {
+    Fixture f;
+    std::uint8_t value = 0;
+    EXPECT_EQ(f.host.read_register(36, value), 0);
+    EXPECT_EQ(f.host.write_register(0xFF, 1), 0);
+    EXPECT_EQ(f.host.block_write(36, 1, 17), 0);
+    EXPECT_EQ(f.host.block_write(0x10, 1, 37), 0);
+    EXPECT_TRUE(f.io.log().empty());
+}
+
+TEST(SmbusHostBase, TransfersUseTheDiscoveredBase) {
+    Fixture f;
+    f.controller.io_base = 0x0500;
+    f.io.set_default(0x0500, 0x02);
+    f.io.set_default(0x0502, 0x00);
+    ASSERT_EQ(f.host.write_register(0x00, 0x02), 1);
+    for (const Access& a : f.io.log()) {
+        if (a.kind != Access::Sleep) {
+            EXPECT_GE(a.port, 0x0500);
+            EXPECT_LE(a.port, 0x0507);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantrel
