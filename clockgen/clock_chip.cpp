@@ -1,0 +1,109 @@
+#include "clockgen/clock_chip.h"
+
+#include "clockgen/frequency_model.h"
+#include "clockgen/registers.h"
+
+namespace vantrel {
+
+namespace {
+
+std::uint8_t field(std::uint8_t value, std::uint8_t shift, std::uint8_t mask) {
+    return static_cast<std::uint8_t>((value >> shift) & mask);
+}
+
+std::uint8_t cpu_divider_from_reg1f(std::uint8_t reg1f) {
+    // Bit 7 is tested first: with both strap bits set the divider is 3.
+    if ((reg1f & kReg1FCpuDiv3) != 0) {
+        return 3;
+    }
+    return (reg1f & kReg1FCpuDiv4) != 0 ? 4 : 6;
+}
+
+}  // namespace
+
+int ClockChip::detect() {
+    std::uint8_t first_count = 0;
+    if (!host_.block_read(first_count)) {
+        return 0;
+    }
+    // A chip that announced 16 bytes or fewer has not delivered REG10, so its value is unknown.
+    const std::uint8_t reg10 =
+        first_count <= kPowerUpBlockCountMax
+            ? kReg10PowerUpValue
+            : static_cast<std::uint8_t>(host_.shadow()[REG10] | kReg10Enable);
+    if (!host_.block_write(REG10, reg10, kEnhancedModeBlockCount)) {
+        return 0;
+    }
+    std::uint8_t second_count = 0;
+    if (!host_.block_read(second_count) || second_count != kDetectedBlockCount) {
+        return 0;
+    }
+    if (!enter_enhanced_mode()) {
+        return 0;
+    }
+
+    std::uint8_t value = 0;
+    if (!host_.read_register(REG11, value)) {
+        return 0;
+    }
+    state_.pll_n = value;
+    if (!host_.read_register(REG12, value)) {
+        return 0;
+    }
+    state_.spread_depth = static_cast<std::uint8_t>(state_.pll_n - value);
+    if (!host_.read_register(REG13, value)) {
+        return 0;
+    }
+    state_.pll_m = value;
+    if (!host_.read_register(REG1F, value)) {
+        return 0;
+    }
+    state_.sdram_divider = (value & kReg1FSdramDiv3) != 0 ? 3 : 4;
+    state_.cpu_divider = cpu_divider_from_reg1f(value);
+    if (!host_.read_register(REG21, value)) {
+        return 0;
+    }
+    state_.delay_sdram = field(value, kReg21SdramDelayShift, kDelayFieldMask);
+    state_.delay_pci = field(value, kReg21PciDelayShift, kDelayFieldMask);
+    state_.delay_cpu = field(value, kReg21CpuDelayShift, kDelayFieldMask);
+    if (!host_.read_register(REG22, value)) {
+        return 0;
+    }
+    state_.spread_model = static_cast<std::uint8_t>(value & kReg22SpreadModelMask);
+    state_.delay_3v66 = field(value, kReg223v66DelayShift, kDelayFieldMask);
+
+    derive_frequencies(state_);
+    return leave_enhanced_mode();
+}
+
+int ClockChip::enter_enhanced_mode() {
+    // Taken from the shadow before the transfer; the block write's own read refreshes the rest.
+    const auto value = static_cast<std::uint8_t>(host_.shadow()[REG10] | kReg10EnhancedMode);
+    return host_.block_write(REG10, value, kEnhancedModeBlockCount);
+}
+
+int ClockChip::leave_enhanced_mode() {
+    const auto value = static_cast<std::uint8_t>(host_.shadow()[REG10] & ~kReg10EnhancedMode);
+    return host_.write_register(REG10, value);
+}
+
+int ClockChip::commit_pll() {
+    const auto reg12 = static_cast<std::uint8_t>(state_.pll_n - state_.spread_depth);
+    if (!host_.write_register(REG11, state_.pll_n) || !host_.write_register(REG12, reg12) ||
+        !host_.write_register(REG13, state_.pll_m)) {
+        return 0;
+    }
+    // The new N and M reach the VCO only when the latch bits are written, REG17's first.
+    std::uint8_t value = 0;
+    if (!host_.read_register(REG17, value) ||
+        !host_.write_register(REG17, static_cast<std::uint8_t>(value | kReg17Latch))) {
+        return 0;
+    }
+    if (!host_.read_register(REG1F, value) ||
+        !host_.write_register(REG1F, static_cast<std::uint8_t>(value | kReg1FLatch))) {
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace vantrel
