@@ -97,14 +97,22 @@ constexpr ControlTemplate button(int id, std::string_view text, DialogRect rect,
 constexpr ControlTemplate list(int id, DialogRect rect, std::span<const std::string_view> items) {
     return {ControlKind::DropDownList, id, kListStyle, rect, {}, 0, items};
 }
+constexpr ControlTemplate edit(int id, std::uint32_t style, DialogRect rect) {
+    return {ControlKind::Edit, id, style, rect, {}, 0, {}};
+}
 constexpr ControlTemplate read_only_edit(int id, DialogRect rect) {
-    return {ControlKind::Edit, id, kReadOnlyEditStyle, rect, {}, 0, {}};
+    return edit(id, kReadOnlyEditStyle, rect);
+}
+constexpr ControlTemplate trackbar(int id, std::uint32_t style, DialogRect rect) {
+    return {ControlKind::Trackbar, id, style, rect, {}, 0, {}};
+}
+constexpr ControlTemplate check_box(int id, std::string_view text, DialogRect rect) {
+    return {ControlKind::CheckBox, id, kStyleAutoCheck | kStyleTabStop, rect, text, 0, {}};
 }
 constexpr ControlTemplate group_box(std::string_view text, DialogRect rect) {
     return {ControlKind::GroupBox, kIdStatic, kStyleLeftText, rect, text, 0, {}};
 }
-constexpr ControlTemplate label(std::string_view text, DialogRect rect,
-                                std::uint32_t extra = 0) {
+constexpr ControlTemplate label(std::string_view text, DialogRect rect, std::uint32_t extra = 0) {
     return {ControlKind::Label, kIdStatic, kStyleLeftText | extra, rect, text, 0, {}};
 }
 constexpr ControlTemplate icon(int resource, DialogRect rect, std::uint32_t extra = 0) {
@@ -128,11 +136,10 @@ inline constexpr ControlTemplate kMainDialogControls[] = {
     detail::list(IDC_DELAY_3V66, {42, 166, 37, 49}, kGroupDelayItems),
     detail::list(IDC_SPREAD_DEPTH, {123, 121, 25, 69}, kSpreadDepthItems),
     detail::list(IDC_SPREAD_MODEL, {180, 121, 25, 49}, kSpreadModelItems),
-    {res::ControlKind::Edit, IDC_FREQ_EDIT,
-     kStyleBorder | kStyleDigitsOnly | kStyleAutoHScroll | kStyleTabStop, {151, 152, 33, 12}, {},
-     0, {}},
-    {res::ControlKind::Trackbar, IDC_FREQ_SLIDER,
-     kStyleHorizontal | kStyleAutoTicks | kStyleTabStop, {94, 167, 114, 17}, {}, 0, {}},
+    detail::edit(IDC_FREQ_EDIT, kStyleBorder | kStyleDigitsOnly | kStyleAutoHScroll | kStyleTabStop,
+                 {151, 152, 33, 12}),
+    detail::trackbar(IDC_FREQ_SLIDER, kStyleHorizontal | kStyleAutoTicks | kStyleTabStop,
+                     {94, 167, 114, 17}),
     detail::button(IDC_LOAD_SETTINGS, "Load Settings", {7, 192, 64, 16}),
     detail::button(IDC_SAVE_SETTINGS, "Save Settings", {79, 192, 64, 16}),
     detail::read_only_edit(IDC_GENERATOR, {99, 12, 106, 12}),
@@ -142,8 +149,7 @@ inline constexpr ControlTemplate kMainDialogControls[] = {
     detail::read_only_edit(IDC_PCI_FREQ, {161, 59, 29, 12}),
     detail::read_only_edit(IDC_SDRAM_FREQ, {62, 75, 29, 12}),
     detail::read_only_edit(IDC_3V66_FREQ, {161, 75, 29, 12}),
-    {res::ControlKind::CheckBox, IDC_SPREAD_ENABLE, kStyleAutoCheck | kStyleTabStop,
-     {100, 106, 108, 12}, "Enable Spread-Spectrum", 0, {}},
+    detail::check_box(IDC_SPREAD_ENABLE, "Enable Spread-Spectrum", {100, 106, 108, 12}),
     // Group boxes and static items.
     detail::group_box("Product Information", {7, 2, 207, 27}),
     detail::group_box("System Information", {7, 32, 207, 60}),
@@ -189,8 +195,7 @@ inline constexpr DialogTemplate kMainDialog = {
 
 inline constexpr ControlTemplate kCautionDialogControls[] = {
     detail::button(kIdOk, "OK", {145, 87, 35, 13}, kStyleDefaultButton),
-    {res::ControlKind::CheckBox, IDC_DONT_SHOW, kStyleAutoCheck | kStyleTabStop, {7, 89, 136, 10},
-     "Don't show this message next time.", 0, {}},
+    detail::check_box(IDC_DONT_SHOW, "Don't show this message next time.", {7, 89, 136, 10}),
     detail::label("Excuting Vantrel utility program may cause system hang due to the "
                   "compatibility issues with system device/peripherals. ",
                   {16, 30, 159, 27}, kStyleGroupStart),
@@ -202,8 +207,7 @@ inline constexpr ControlTemplate kCautionDialogControls[] = {
 };
 
 inline constexpr DialogTemplate kCautionDialog = {
-    IDD_CAUTION, kDialogPopup | kDialogModalFrame, 187, 104, {}, "Arial", 9,
-    kCautionDialogControls,
+    IDD_CAUTION, kDialogPopup | kDialogModalFrame, 187, 104, {}, "Arial", 9, kCautionDialogControls,
 };
 
 // Finds a control of a template by ID; nullptr when it has none.

@@ -22,6 +22,7 @@ inline constexpr std::uint16_t kVersionCodePage = 1200;    // Unicode
 inline constexpr std::string_view kFileDescription = "Vantrel for VXC812-07 Clock Generator";
 inline constexpr std::string_view kCompanyName = "Korvane Corporation";
 inline constexpr std::string_view kLegalCopyright = "Copyright (C) 2001 Korvane Corporation";
-inline constexpr std::string_view kLegalTrademarks = "Vantrel is a trademark of Korvane Corporation";
+inline constexpr std::string_view kLegalTrademarks =
+    "Vantrel is a trademark of Korvane Corporation";
 
 }  // namespace vantrel::res
