@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bus/pci_config.h"
+#include "clockgen/registers.h"
+#include "res/resource_ids.h"
+#include "support/dialog_harness.h"
+
+namespace vantrel {
+namespace {
+
+using test::DialogHarness;
+using test::error_box;
+
+constexpr int kSettingControls[] = {
+    IDC_GENERATOR,     IDC_SM_TYPE,      IDC_FREQ_EDIT,    IDC_DELAY_CPU,    IDC_DELAY_PCI,
+    IDC_DELAY_SDRAM,   IDC_DELAY_3V66,   IDC_SPREAD_DEPTH, IDC_SPREAD_MODEL, IDC_LOAD_SETTINGS,
+    IDC_SAVE_SETTINGS, IDC_RUN_SETTINGS, IDC_FREQ_SLIDER,
+};
+constexpr int kFrequencyFields[] = {IDC_CPU_SPEED, IDC_CPU_EXT_FREQ, IDC_PCI_FREQ, IDC_SDRAM_FREQ,
+                                    IDC_3V66_FREQ};
+
+struct HubCase {
+    std::uint32_t hub_id;
+    const char* name;
+};
+
+class InitOnHub : public ::testing::TestWithParam<HubCase> {};
+
+TEST_P(InitOnHub, ShowsTheControllerAndTheClocks) {
+    DialogHarness h;
+    h.board.pci().set_hub_id(GetParam().hub_id);
+    h.board.chip().set_reg(REG00, kReg00SpreadEnable);
+
+    EXPECT_TRUE(h.dialog.on_init_dialog());
+
+    EXPECT_TRUE(h.messages.shown().empty());
+    EXPECT_EQ(h.controls.text(IDC_SM_TYPE), GetParam().name);
+    EXPECT_EQ(h.controls.text(IDC_GENERATOR), "VXC 812-07 ");
+    // The simulated chip runs N 132, M 31 with dividers 3 and 3: a 399 MHz VCO.
+    EXPECT_EQ(h.controls.text(IDC_CPU_SPEED), " 733.0");
+    EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), " 133.0");
+    EXPECT_EQ(h.controls.text(IDC_PCI_FREQ), "  33.3");  // 33.25 rounds up
+    EXPECT_EQ(h.controls.text(IDC_SDRAM_FREQ), " 133.0");
+    EXPECT_EQ(h.controls.text(IDC_3V66_FREQ), "  66.5");
+    EXPECT_EQ(h.controls.text(IDC_FREQ_EDIT), "");
+    for (const int id : kSettingControls) {
+        EXPECT_TRUE(h.controls.enabled(id)) << id;
+    }
+    EXPECT_EQ(h.cpu.calls(), 1u);
+    EXPECT_TRUE(h.board.log().violations().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, InitOnHub,
+                         ::testing::Values(HubCase{kIdIch82801AA, "82801AA"},
+                                           HubCase{kIdIch82801AB, "82801AB"},
+                                           HubCase{kIdIch82801BA, "82801BA"}));
+
+TEST(MainDialogInit, SetsBothWindowIconsToTheMainIcon) {
+    DialogHarness h;
+    h.init();
+    const auto icon = test::FakeDialogWindow::handle_of(IDR_MAINFRAME);
+    EXPECT_EQ(h.window.loaded(), std::vector<int>{IDR_MAINFRAME});
+    const std::vector<std::pair<IconKind, IconHandle>> expected = {{IconKind::Big, icon},
+                                                                   {IconKind::Small, icon}};
+    EXPECT_EQ(h.window.icons_set(), expected);
+    EXPECT_EQ(h.dialog.on_query_drag_icon(), icon);
+}
+
+struct FailedInitCase {
+    const char* label;
+    bool hub_present;
+    const char* message;
+    const char* sm_type;
+};
+
+class FailedInit : public ::testing::TestWithParam<FailedInitCase> {};
+
+TEST_P(FailedInit, ReportsAndDisablesTheSettingControls) {
+    const auto& c = GetParam();
+    DialogHarness h;
+    if (!c.hub_present) {
+        h.board.pci().set_hub_id(sim::kNoDevice);
+    } else {
+        h.board.chip().set_block_count(17);  // a chip that never announces 22 bytes
+    }
+
+    EXPECT_TRUE(h.dialog.on_init_dialog());
+
+    EXPECT_EQ(h.messages.shown(),
+              std::vector<test::ShownMessage>{error_box(c.message, MessageIcon::Stop)});
+    std::vector<std::string> disabled;
+    for (const int id : kSettingControls) {
+        disabled.push_back("enable " + std::to_string(id) + " 0");
+    }
+    std::vector<std::string> enables;
+    for (const auto& entry : h.controls.log()) {
+        if (entry.rfind("enable", 0) == 0) {
+            enables.push_back(entry);
+        }
+    }
+    EXPECT_EQ(enables, disabled);  // all 13, in order
+    EXPECT_EQ(h.controls.text(IDC_SM_TYPE), c.sm_type);
+    EXPECT_EQ(h.controls.text(IDC_GENERATOR), "");
+    for (const int id : kFrequencyFields) {
+        EXPECT_TRUE(h.controls.enabled(id)) << id;
+        EXPECT_EQ(h.controls.text(id), "") << id;
+    }
+    EXPECT_EQ(h.cpu.calls(), 0u);
+
+    // The check box still works, though nothing can be applied.
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_ENABLE));
+    EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), kBstUnchecked);
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
+    h.dialog.on_spread_clicked();
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_MODEL));
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstUnchecked);
+    h.dialog.on_spread_clicked();
+    EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_MODEL));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothDetections, FailedInit,
+    ::testing::Values(FailedInitCase{"NoController", false, "Cannot Get SM Base Address!", ""},
+                      FailedInitCase{"NoClockGenerator", true,
+                                     "Cannot Find VXC812-07 Clock Generator!", "82801BA"}),
+    [](const auto& param_info) { return std::string(param_info.param.label); });
+
+TEST(MainDialogInit, NoControllerMeansNoBusTraffic) {
+    DialogHarness h;
+    h.board.pci().set_hub_id(sim::kNoDevice);
+    h.dialog.on_init_dialog();
+    EXPECT_TRUE(h.board.smbus().transfers().empty());
+}
+
+struct SliderCase {
+    unsigned cpu_divider;
+    std::uint8_t n;
+    int minimum;
+    int maximum;
+    int position;
+    const char* cpu_ext_text;
+};
+
+class SliderAtInit : public ::testing::TestWithParam<SliderCase> {};
+
+TEST_P(SliderAtInit, RangeTicksAndPosition) {
+    const auto& c = GetParam();
+    DialogHarness h;
+    h.board.chip().set_straps(c.cpu_divider, 3);
+    h.board.chip().power_up_pll(c.n, 31, 0);
+
+    h.init();
+
+    EXPECT_EQ(h.controls.slider_minimum(IDC_FREQ_SLIDER), c.minimum);
+    EXPECT_EQ(h.controls.slider_maximum(IDC_FREQ_SLIDER), c.maximum);
+    EXPECT_EQ(h.controls.slider_tick_frequency(IDC_FREQ_SLIDER), 5);
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), c.position);
+    EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), c.cpu_ext_text);
+    EXPECT_EQ(h.controls.text(IDC_FREQ_EDIT), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachDivider, SliderAtInit,
+    ::testing::Values(SliderCase{3, 132, 100, 250, 133, " 133.0"},
+                      SliderCase{4, 132, 75, 180, 99, "  99.8"},  // 99.75 truncates to 99
+                      SliderCase{4, 99, 75, 180, 75, "  75.0"},
+                      SliderCase{6, 99, 50, 120, 50, "  50.0"},
+                      SliderCase{3, 59, 100, 250, 100, "  60.0"},    // clamped up to the minimum
+                      SliderCase{6, 249, 50, 120, 120, " 125.0"}));  // clamped down
+
+TEST(MainDialogInit, TwoThirdsOfAMegahertzTruncates) {
+    // N 124, M 29: a 400 MHz VCO, so divider 6 gives a host clock of 66.67 MHz.
+    DialogHarness h;
+    h.board.chip().set_straps(6, 3);
+    h.board.chip().power_up_pll(124, 29, 0);
+    h.init();
+    EXPECT_FLOAT_EQ(h.clock.cpu_ext_mhz, 66.666664f);
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), 66);
+    EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), "  66.7");
+}
+
+TEST(MainDialogInit, SlidersRangeIsSetMinimumFirst) {
+    DialogHarness h;
+    h.board.chip().set_straps(4, 3);
+    h.dialog.on_init_dialog();
+    std::vector<std::string> slider;
+    for (const auto& entry : h.controls.log()) {
+        if (entry.rfind("slider", 0) == 0) {
+            slider.push_back(entry);
+        }
+    }
+    const std::vector<std::string> expected = {"slider-min 1010 75", "slider-max 1010 180",
+                                               "slider-ticks 1010 5", "slider-pos 1010 99"};
+    EXPECT_EQ(slider, expected);
+}
+
+TEST(MainDialogInit, ListsShowTheChipsCodes) {
+    DialogHarness h;
+    h.board.chip().set_reg(REG21, 0xE4);  // CPU 2, PCI 1, SDRAM 0
+    h.board.chip().set_reg(REG22, 0xC5);  // 3V66 3, model 5
+    h.board.chip().power_up_pll(132, 31, 7);
+    h.board.chip().set_reg(REG00, kReg00SpreadEnable);
+
+    h.init();
+
+    EXPECT_EQ(h.controls.selection(IDC_DELAY_CPU), 2);
+    EXPECT_EQ(h.controls.selection(IDC_DELAY_PCI), 1);
+    EXPECT_EQ(h.controls.selection(IDC_DELAY_SDRAM), 0);
+    EXPECT_EQ(h.controls.selection(IDC_DELAY_3V66), 3);
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_DEPTH), 7);
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_MODEL), 5);
+    EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), kBstChecked);
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_MODEL));
+}
+
+TEST(MainDialogInit, DepthBeyondTenLeavesNoSelection) {
+    DialogHarness h;
+    h.board.chip().power_up_pll(132, 31, 11);
+    h.init();
+    EXPECT_EQ(h.clock.spread_depth, 11);
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_DEPTH), kCbErr);
+}
+
+TEST(MainDialogInit, SpreadOffDisablesDepthAndModelButKeepsTheirSelections) {
+    DialogHarness h;
+    h.board.chip().power_up_pll(132, 31, 4);
+    h.board.chip().set_reg(REG22, 0x03);
+    h.board.chip().set_reg(REG00, 0xFD);  // every bit but spread spectrum
+
+    h.init();
+
+    EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), kBstUnchecked);
+    EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_MODEL));
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_DEPTH), 4);
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_MODEL), 3);
+
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_MODEL));
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstUnchecked);
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
+    EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_EQ(h.controls.selection(IDC_SPREAD_DEPTH), 4);
+}
+
+TEST(SpreadClicked, IndeterminateChangesNothing) {
+    for (const bool enabled_before : {false, true}) {
+        DialogHarness h;
+        h.init();
+        h.controls.enable(IDC_SPREAD_DEPTH, enabled_before);
+        h.controls.enable(IDC_SPREAD_MODEL, enabled_before);
+        h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstIndeterminate);
+        h.dialog.on_spread_clicked();
+        EXPECT_EQ(h.controls.enabled(IDC_SPREAD_DEPTH), enabled_before);
+        EXPECT_EQ(h.controls.enabled(IDC_SPREAD_MODEL), enabled_before);
+    }
+}
+
+struct ScrollCase {
+    unsigned cpu_divider;
+    int dragged_to;
+    const char* text;
+};
+
+class SliderScroll : public ::testing::TestWithParam<ScrollCase> {};
+
+TEST_P(SliderScroll, WritesThePositionIntoTheEditBox) {
+    DialogHarness h;
+    h.board.chip().set_straps(GetParam().cpu_divider, 3);
+    h.init();
+    h.controls.set_slider_position(IDC_FREQ_SLIDER, GetParam().dragged_to);
+    h.dialog.on_slider_scroll();
+    EXPECT_EQ(h.controls.text(IDC_FREQ_EDIT), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SliderScroll,
+                         ::testing::Values(ScrollCase{4, 75, " 75 "}, ScrollCase{4, 180, "180 "},
+                                           ScrollCase{3, 250, "250 "}, ScrollCase{3, 100, "100 "},
+                                           ScrollCase{3, 400, "250 "},  // the thumb stops at 250
+                                           ScrollCase{6, 99, " 99 "}));
+
+TEST(SliderScroll, TypingDoesNotMoveTheSlider) {
+    DialogHarness h;
+    h.init();
+    h.controls.type(IDC_FREQ_EDIT, "200");
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), 133);
+}
+
+TEST(MainDialogCommands, ButtonClicksReachTheirHandlers) {
+    DialogHarness h;
+    h.init();
+    // Load without a key reports itself; that proves the route without touching the chip.
+    EXPECT_TRUE(h.dialog.on_command(IDC_LOAD_SETTINGS, kBnClicked));
+    EXPECT_EQ(h.messages.shown(),
+              std::vector<test::ShownMessage>{error_box("Cannot Load Settings!")});
+    EXPECT_TRUE(h.dialog.on_command(IDC_SAVE_SETTINGS, kBnClicked));
+    EXPECT_EQ(h.messages.shown().back(), error_box("Cannot Save Settings!"));
+    h.controls.type(IDC_FREQ_EDIT, "0");
+    EXPECT_TRUE(h.dialog.on_command(IDC_RUN_SETTINGS, kBnClicked));
+    EXPECT_EQ(h.messages.shown().back(), error_box("Invalid Frequency"));
+
+    EXPECT_FALSE(h.dialog.on_command(IDC_RUN_SETTINGS, 1));  // not a click
+    EXPECT_FALSE(h.dialog.on_command(kIdOk, kBnClicked));    // left to the framework
+    EXPECT_EQ(h.messages.shown().size(), 3u);
+}
+
+TEST(OnPaint, CentresTheIconWhenMinimised) {
+    const struct {
+        PixelSize client;
+        PixelSize icon;
+        const char* draw;
+    } cases[] = {
+        {{36, 36}, {32, 32}, "draw 2,2"},
+        {{37, 35}, {32, 32}, "draw 3,2"},  // (37 - 32 + 1) / 2 and (35 - 32 + 1) / 2
+        {{16, 20}, {16, 16}, "draw 0,2"},
+        {{10, 10}, {32, 32}, "draw -10,-10"},  // -21 / 2 truncates toward zero
+    };
+    for (const auto& c : cases) {
+        DialogHarness h;
+        h.window.set_minimised(true);
+        h.window.set_client_size(c.client);
+        h.window.set_icon_size(c.icon);
+        h.dialog.on_paint();
+        const std::vector<std::string> expected = {"begin", "erase", c.draw, "end"};
+        EXPECT_EQ(h.window.log(), expected);
+        EXPECT_EQ(h.window.drawn_icon(), test::FakeDialogWindow::handle_of(IDR_MAINFRAME));
+    }
+}
+
+TEST(OnPaint, LeavesANormalWindowToTheDefault) {
+    DialogHarness h;
+    h.dialog.on_paint();
+    EXPECT_EQ(h.window.log(), std::vector<std::string>{"default"});
+}
+
+}  // namespace
+}  // namespace vantrel

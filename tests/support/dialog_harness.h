@@ -1,0 +1,55 @@
+#pragma once
+
+#include <vector>
+
+#include "bus/smbus_controller.h"
+#include "bus/smbus_host.h"
+#include "clockgen/clock_state.h"
+#include "res/dialog_templates.h"
+#include "sim/sim_board.h"
+#include "support/fake_dialog_controls.h"
+#include "support/fake_registry.h"
+#include "support/fake_ui.h"
+#include "ui/main_dialog.h"
+#include "ui/registry.h"
+
+namespace vantrel::test {
+
+// A main dialog on the simulated board with fresh program-wide records and fake seams. The
+// board starts as SimBoard does (82801BA, CPU divider 3, N 132, M 31); change it before init().
+class DialogHarness {
+  public:
+    sim::SimBoard board;
+    SmbusController controller;
+    DeviceAddress device_address;
+    RegisterShadow shadow;
+    ClockState clock;
+    SettingsKey settings_key;
+    FakeRegistry registry;
+    FakeDialogControls controls{res::kMainDialog};
+    FakeDialogWindow window;
+    FakeMessageBoxes messages;
+    FakeCpuSpeedMeter cpu{clock, {733.0f, 800.0f}};
+    MainDialog dialog{env()};
+
+    MainDialogEnvironment env() {
+        return {controls,   window,         messages, cpu,   board,       board.time(),
+                controller, device_address, shadow,   clock, settings_key};
+    }
+
+    // Runs on_init_dialog and forgets what it did on the bus and the controls.
+    void init();
+    // Gives the dialog the registry key, as start-up does.
+    void open_key() { settings_key.key = registry.create_or_open(kSettingsKeyPath); }
+
+    // A fault on the n-th transfer of a kind to a register counted from now on.
+    void fail_next(sim::TransferKind kind, std::uint8_t reg, unsigned n = 1,
+                   sim::FaultAction action = sim::FaultAction::DeviceError);
+    // The transfers made since init() returned.
+    std::vector<sim::TransferRecord> new_transfers();
+
+  private:
+    std::size_t transfers_at_init_ = 0;
+};
+
+}  // namespace vantrel::test

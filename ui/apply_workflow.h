@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bus/smbus_host.h"
+#include "clockgen/clock_state.h"
+#include "ui/cpu_speed_meter.h"
+#include "ui/dialog_controls.h"
+#include "ui/message_boxes.h"
+
+namespace vantrel {
+
+// The selections and frequencies of ClockState as they were when a run entered enhanced mode,
+// for giving back what a failed run did not write.
+struct ApplySnapshot {
+    std::uint8_t delay_cpu;
+    std::uint8_t delay_pci;
+    std::uint8_t delay_sdram;
+    std::uint8_t delay_3v66;
+    std::uint8_t spread_depth;
+    std::uint8_t spread_model;
+    float cpu_ext_mhz;
+    float pci_mhz;
+    float vco_mhz;
+    // Design decision: the PLL values travel with the frequencies, so that a rolled-back run
+    // leaves no N or M behind that the dialog does not show and a later run would commit.
+    std::uint8_t pll_n;
+    std::uint8_t pll_m;
+};
+
+// How the frequency edit box reads: empty, a request in whole MHz, or text that no valid
+// request can come from.
+struct FrequencyRequest {
+    enum class Kind : std::uint8_t { Empty, Number, TooLong };
+    Kind kind;
+    int mhz;
+};
+
+// Reads the edit box's text as the 4-character buffer of the original does (at most three
+// characters, converted like the standard string-to-integer conversion).
+FrequencyRequest read_frequency_request(const std::string& text);
+
+// "Run Settings": programs the clock chip with the dialog's choices and refreshes the display.
+class ApplyWorkflow {
+  public:
+    ApplyWorkflow(DialogControls& controls, MessageBoxes& messages, SmbusHost& host,
+                  ClockState& clock, CpuSpeedMeter& cpu)
+        : controls_(controls), messages_(messages), host_(host), clock_(clock), cpu_(cpu) {}
+
+    void run_settings();
+
+  private:
+    void error(const char* text);
+    void read_selections();
+    int write_reg21();
+    int write_reg22();
+    void write_reg00();
+
+    DialogControls& controls_;
+    MessageBoxes& messages_;
+    SmbusHost& host_;
+    ClockState& clock_;
+    CpuSpeedMeter& cpu_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+
+#include "bus/smbus_host.h"
+#include "clockgen/clock_state.h"
+#include "ui/apply_workflow.h"
+#include "ui/dialog_controls.h"
+#include "ui/message_boxes.h"
+#include "ui/registry.h"
+
+namespace vantrel {
+
+// The seven register values kept under the settings key, as loaded.
+struct StoredSettings {
+    std::uint32_t reg00;
+    std::uint32_t reg11;
+    std::uint32_t reg12;
+    std::uint32_t reg13;
+    std::uint32_t reg1f;
+    std::uint32_t reg21;
+    std::uint32_t reg22;
+};
+
+// The CPU external frequency that stored PLL values stand for, rounded to whole MHz with an
+// exact half going down; `valid` is false when it is not a finite number a slider could hold.
+struct TargetFrequency {
+    bool valid;
+    int mhz;
+};
+
+TargetFrequency target_frequency(std::uint32_t reg11, std::uint32_t reg13,
+                                 std::uint8_t cpu_divider);
+
+// "Save Settings" and "Load Settings": seven of the chip's registers in the registry.
+class SettingsStore {
+  public:
+    SettingsStore(DialogControls& controls, MessageBoxes& messages, const SettingsKey& settings_key,
+                  const RegisterShadow& shadow, const ClockState& clock, ApplyWorkflow& apply)
+        : controls_(controls),
+          messages_(messages),
+          settings_key_(settings_key),
+          shadow_(shadow),
+          clock_(clock),
+          apply_(apply) {}
+
+    void save_settings();
+    void load_settings();
+
+  private:
+    void error(const char* text);
+    bool settings_valid(const StoredSettings& stored, const TargetFrequency& target) const;
+    void set_controls(const StoredSettings& stored, const TargetFrequency& target);
+
+    DialogControls& controls_;
+    MessageBoxes& messages_;
+    const SettingsKey& settings_key_;
+    const RegisterShadow& shadow_;
+    const ClockState& clock_;
+    ApplyWorkflow& apply_;
+};
+
+}  // namespace vantrel
