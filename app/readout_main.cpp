@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     for (unsigned i = 0; i < count && i < kClockChipRegisterCount; ++i) {
         known[i] = true;
     }
-    std::printf("%s", format_register_dump(shadow.bytes.data(), known, shadow.bytes.size()).c_str());
+    std::printf("%s",
+                format_register_dump(shadow.bytes.data(), known, shadow.bytes.size()).c_str());
     return 0;
 }

@@ -137,7 +137,9 @@ double SimClockChip::running_vco_mhz() const {
     return (running_n_ + 1) * 96.0 / (running_m_ + 1);
 }
 
-double SimClockChip::running_cpu_ext_mhz() const { return running_vco_mhz() / cpu_divider(); }
+double SimClockChip::running_cpu_ext_mhz() const {
+    return running_vco_mhz() / cpu_divider();
+}
 
 bool SimClockChip::load_dump(const std::string& text, std::string& error) {
     auto loaded = regs_;

@@ -16,7 +16,7 @@ inline constexpr std::size_t kSimChipRegisters = 36;
 // register 0, one-register transfers only in enhanced mode (REG10 bits 0 and 1 both set), and
 // PLL values that take effect only when latched.
 class SimClockChip : public SmbusDevice {
-public:
+  public:
     SimClockChip();
 
     bool word_read(std::uint8_t reg, std::uint8_t& count, std::uint8_t& value) override;
@@ -57,7 +57,7 @@ public:
     // malformed text.
     bool load_dump(const std::string& text, std::string& error);
 
-private:
+  private:
     void write_reg(std::size_t index, std::uint8_t value);
 
     std::array<std::uint8_t, kSimChipRegisters> regs_{};

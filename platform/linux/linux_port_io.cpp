@@ -31,7 +31,9 @@ int system_ioperm(unsigned long from, unsigned long count, int turn_on) {
 #endif
 }
 
-unsigned system_effective_uid() { return static_cast<unsigned>(::geteuid()); }
+unsigned system_effective_uid() {
+    return static_cast<unsigned>(::geteuid());
+}
 
 std::string system_lockdown_state() {
     std::ifstream file("/sys/kernel/security/lockdown");
