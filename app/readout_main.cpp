@@ -9,11 +9,19 @@
 #include "bus/register_dump.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
+#include "clockgen/clock_chip.h"
+#include "clockgen/frequency_model.h"
+#include "clockgen/registers.h"
 #include "sim/sim_board.h"
 
 namespace {
 
 using namespace vantrel;
+
+const char* delay_name(std::uint8_t code) {
+    static const char* const kNames[] = {"None", "150ps", "300ps", "450ps"};
+    return code < 4 ? kNames[code] : "?";
+}
 
 int usage() {
     std::fprintf(stderr,
@@ -62,26 +70,49 @@ int main(int argc, char** argv) {
     SmbusController controller;
     DeviceAddress device;
     RegisterShadow shadow;
+    ClockState state;
     std::printf("Vantrel readout (simulated board)\n\n");
     if (!detect_smbus_controller(board, controller)) {
         std::printf("Cannot Get SM Base Address!\n");
         return 1;
     }
-    std::printf("SMBus controller : Intel %s\n", chipset_display_name(controller.kind));
-    std::printf("SMBus I/O base   : 0x%04X\n", controller.io_base);
+    std::printf("SMBus controller  : Intel %s\n", chipset_display_name(controller.kind));
+    std::printf("SMBus I/O base    : 0x%04X\n", controller.io_base);
 
     SmbusHost host(board, board.time(), controller, device, shadow);
-    std::uint8_t count = 0;
-    if (!host.block_read(count)) {
-        std::printf("Clock chip at 0x%02X does not answer a block read.\n", device.value);
+    ClockChip chip(host, state);
+    if (!chip.detect()) {
+        std::printf("Cannot Find VXC812-07 Clock Generator!\n");
         return 1;
     }
-    std::printf("Clock chip       : 0x%02X, %u bytes in a block read\n\n", device.value, count);
+    std::printf("Clock generator   : VXC812-07 at SMBus address 0x%02X\n\n", device.value);
+    std::printf("CPU divider       : %u\n", state.cpu_divider);
+    std::printf("SDRAM divider     : %u\n", state.sdram_divider);
+    std::printf("PLL N, M          : %u, %u\n", state.pll_n, state.pll_m);
+    std::printf("VCO               : %8.3f MHz\n", double{state.vco_mhz});
+    std::printf("CPU external      : %8.3f MHz\n", double{state.cpu_ext_mhz});
+    std::printf("PCI               : %8.3f MHz\n", double{state.pci_mhz});
+    std::printf("SDRAM             : %8.3f MHz\n", double{sdram_mhz(state)});
+    std::printf("3V66              : %8.3f MHz\n", double{mhz_3v66(state)});
+    std::printf("Group delay       : CPU %s, PCI %s, SDRAM %s, 3V66 %s\n",
+                delay_name(state.delay_cpu), delay_name(state.delay_pci),
+                delay_name(state.delay_sdram), delay_name(state.delay_3v66));
+    std::printf("Spread spectrum   : %s, depth %u, model %u\n\n",
+                (shadow[REG00] & kReg00SpreadEnable) != 0 ? "on" : "off", state.spread_depth,
+                state.spread_model);
+
+    // A full dump reads every register on its own, which the chip allows only in enhanced mode.
     bool known[kClockChipRegisterCount] = {};
-    for (unsigned i = 0; i < count && i < kClockChipRegisterCount; ++i) {
-        known[i] = true;
+    if (chip.enter_enhanced_mode()) {
+        for (std::uint8_t reg = 0; reg < kClockChipRegisterCount; ++reg) {
+            std::uint8_t value = 0;
+            known[reg] = host.read_register(reg, value) != 0;
+        }
+        if (!chip.leave_enhanced_mode()) {
+            std::printf("Leaving enhanced mode failed.\n");
+        }
     }
-    std::printf("%s",
+    std::printf("Register dump of the clock generator:\n%s",
                 format_register_dump(shadow.bytes.data(), known, shadow.bytes.size()).c_str());
     return 0;
 }

@@ -7,12 +7,15 @@ namespace vantrel::sim {
 
 namespace {
 
+constexpr std::size_t kReg00 = 0x00;
 constexpr std::size_t kReg10 = 0x10;
 constexpr std::size_t kReg11 = 0x11;
 constexpr std::size_t kReg12 = 0x12;
 constexpr std::size_t kReg13 = 0x13;
 constexpr std::size_t kReg17 = 0x17;
 constexpr std::size_t kReg1F = 0x1F;
+constexpr std::size_t kReg21 = 0x21;
+constexpr std::size_t kReg22 = 0x22;
 
 constexpr std::uint8_t kStrapCpuDiv3 = 0x80;
 constexpr std::uint8_t kStrapCpuDiv4 = 0x40;
@@ -43,8 +46,8 @@ SimClockChip::SimClockChip() {
 }
 
 unsigned SimClockChip::block_count() const {
-    if (block_count_override_) {
-        return *block_count_override_;
+    if (!queued_counts_.empty()) {
+        return queued_counts_.front();
     }
     return (regs_[kReg10] & 0x01) != 0 ? kFullBlockCount : kPowerUpBlockCount;
 }
@@ -54,6 +57,9 @@ bool SimClockChip::block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes
         return false;
     }
     const unsigned count = block_count();
+    if (!queued_counts_.empty()) {
+        queued_counts_.pop_front();
+    }
     bytes.assign(count, 0x00);
     for (unsigned i = 0; i < count && i < kSimChipRegisters; ++i) {
         bytes[i] = regs_[i];
@@ -131,6 +137,17 @@ void SimClockChip::power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spr
     regs_[kReg13] = m;
     running_n_ = n;
     running_m_ = m;
+}
+
+void SimClockChip::set_delays(unsigned cpu, unsigned pci, unsigned sdram, unsigned v3v66) {
+    regs_[kReg21] = static_cast<std::uint8_t>((regs_[kReg21] & 0xC0) | (cpu & 3) << 4 |
+                                              (pci & 3) << 2 | (sdram & 3));
+    regs_[kReg22] = static_cast<std::uint8_t>((regs_[kReg22] & 0x3F) | (v3v66 & 3) << 6);
+}
+
+void SimClockChip::set_spread(bool enabled, unsigned model) {
+    regs_[kReg00] = static_cast<std::uint8_t>((regs_[kReg00] & 0xFDu) | (enabled ? 0x02u : 0u));
+    regs_[kReg22] = static_cast<std::uint8_t>((regs_[kReg22] & 0xF8u) | (model & 7u));
 }
 
 double SimClockChip::running_vco_mhz() const {
