@@ -1,7 +1,9 @@
-// A text readout of the simulated board: what the program finds on the bus and in the chip.
+// A text readout of what the program finds on the bus and in the clock chip, on the simulated
+// board or, with --hardware, on this machine.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -12,6 +14,8 @@
 #include "clockgen/clock_chip.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
+#include "platform/linux/linux_port_io.h"
+#include "platform/linux/real_sleeper.h"
 #include "sim/sim_board.h"
 
 namespace {
@@ -25,61 +29,34 @@ const char* delay_name(std::uint8_t code) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: vantrel-readout [--hub aa|ab|ba] [--chip-dump FILE]\n"
+                 "usage: vantrel-readout [--hub aa|ab|ba] [--chip-dump FILE] "
+                 "[--dividers CPU/SDRAM]\n"
+                 "       vantrel-readout --hardware\n"
                  "  --hub        the I/O controller hub of the simulated board (default ba)\n"
-                 "  --chip-dump  load the clock chip's registers from an i2cdump-style file\n");
+                 "  --chip-dump  load the clock chip's registers from an i2cdump-style file\n"
+                 "  --dividers   the simulated chip's divider straps: 3, 4 or 6 / 3 or 4\n"
+                 "  --hardware   read the real board (Linux, x86, root)\n");
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    sim::SimBoard board;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--hub" && i + 1 < argc) {
-            const std::string hub = argv[++i];
-            if (hub == "aa") {
-                board.pci().set_hub_id(kIdIch82801AA);
-            } else if (hub == "ab") {
-                board.pci().set_hub_id(kIdIch82801AB);
-            } else if (hub == "ba") {
-                board.pci().set_hub_id(kIdIch82801BA);
-            } else {
-                return usage();
-            }
-        } else if (arg == "--chip-dump" && i + 1 < argc) {
-            std::ifstream file(argv[++i]);
-            if (!file) {
-                std::fprintf(stderr, "vantrel-readout: cannot open %s: %s\n", argv[i],
-                             std::strerror(errno));
-                return 1;
-            }
-            std::stringstream text;
-            text << file.rdbuf();
-            std::string error;
-            if (!board.chip().load_dump(text.str(), error)) {
-                std::fprintf(stderr, "vantrel-readout: %s: %s\n", argv[i], error.c_str());
-                return 1;
-            }
-        } else {
-            return usage();
-        }
-    }
-
+// What the program finds on the bus and in the chip. `reach_smbus` makes the controller's
+// I/O block reachable once its base is known.
+int readout(PortIo& io, Sleeper& sleeper, const std::function<bool(std::uint16_t)>& reach_smbus) {
     SmbusController controller;
     DeviceAddress device;
     RegisterShadow shadow;
     ClockState state;
-    std::printf("Vantrel readout (simulated board)\n\n");
-    if (!detect_smbus_controller(board, controller)) {
+    if (!detect_smbus_controller(io, controller)) {
         std::printf("Cannot Get SM Base Address!\n");
         return 1;
     }
     std::printf("SMBus controller  : Intel %s\n", chipset_display_name(controller.kind));
     std::printf("SMBus I/O base    : 0x%04X\n", controller.io_base);
+    if (!reach_smbus(controller.io_base)) {
+        return 1;
+    }
 
-    SmbusHost host(board, board.time(), controller, device, shadow);
+    SmbusHost host(io, sleeper, controller, device, shadow);
     ClockChip chip(host, state);
     if (!chip.detect()) {
         std::printf("Cannot Find VXC812-07 Clock Generator!\n");
@@ -115,4 +92,73 @@ int main(int argc, char** argv) {
     std::printf("Register dump of the clock generator:\n%s",
                 format_register_dump(shadow.bytes.data(), known, shadow.bytes.size()).c_str());
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    sim::SimBoard board;
+    bool hardware = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--hardware") {
+            hardware = true;
+        } else if (arg == "--hub" && i + 1 < argc) {
+            const std::string hub = argv[++i];
+            if (hub == "aa") {
+                board.pci().set_hub_id(kIdIch82801AA);
+            } else if (hub == "ab") {
+                board.pci().set_hub_id(kIdIch82801AB);
+            } else if (hub == "ba") {
+                board.pci().set_hub_id(kIdIch82801BA);
+            } else {
+                return usage();
+            }
+        } else if (arg == "--dividers" && i + 1 < argc) {
+            unsigned cpu = 0;
+            unsigned sdram = 0;
+            if (std::sscanf(argv[++i], "%u/%u", &cpu, &sdram) != 2 ||
+                (cpu != 3 && cpu != 4 && cpu != 6) || (sdram != 3 && sdram != 4)) {
+                return usage();
+            }
+            board.chip().set_straps(cpu, sdram);
+        } else if (arg == "--chip-dump" && i + 1 < argc) {
+            std::ifstream file(argv[++i]);
+            if (!file) {
+                std::fprintf(stderr, "vantrel-readout: cannot open %s: %s\n", argv[i],
+                             std::strerror(errno));
+                return 1;
+            }
+            std::stringstream text;
+            text << file.rdbuf();
+            std::string error;
+            if (!board.chip().load_dump(text.str(), error)) {
+                std::fprintf(stderr, "vantrel-readout: %s: %s\n", argv[i], error.c_str());
+                return 1;
+            }
+        } else {
+            return usage();
+        }
+    }
+
+    if (!hardware) {
+        std::printf("Vantrel readout (simulated board)\n\n");
+        return readout(board, board.time(), [](std::uint16_t) { return true; });
+    }
+    platform::LinuxPortIo io;
+    platform::RealSleeper sleeper;
+    std::string error;
+    if (!io.grant_pci_config(error)) {
+        std::fprintf(stderr, "vantrel-readout: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("Vantrel readout (this machine)\n\n");
+    return readout(io, sleeper, [&io](std::uint16_t base) {
+        std::string refused;
+        if (!io.grant(base, 8, refused)) {
+            std::fprintf(stderr, "vantrel-readout: %s\n", refused.c_str());
+            return false;
+        }
+        return true;
+    });
 }

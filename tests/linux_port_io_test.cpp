@@ -43,7 +43,7 @@ TEST(LinuxPortIo, RefusalNamesTheCause) {
         {EPERM, 0, "none [integrity] confidentiality\n", "lockdown"},
         {EPERM, 0, "none integrity [confidentiality]\n", "lockdown"},
         {EPERM, 0, "", "CAP_SYS_RAWIO"},
-        {ENOSYS, 0, "", "only on x86"},
+        {ENOSYS, 0, "", "does not provide ioperm"},
         {EINVAL, 0, "", "Invalid argument"},
     };
     for (const Row& row : rows) {
