@@ -7,7 +7,7 @@ namespace vantrel {
 // x86 I/O port access. Each call is exactly one port access: no retry, no delay, no check.
 // Only 8-bit and 32-bit widths exist because nothing in the program needs 16-bit access.
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
     virtual std::uint8_t read_byte(std::uint16_t port) = 0;
     virtual void write_byte(std::uint16_t port, std::uint8_t value) = 0;

@@ -7,7 +7,7 @@ namespace vantrel {
 // The operating system's Sleep: the SMBus layer's polls and pauses go through it so that the
 // simulated board and the tests run on simulated time.
 class Sleeper {
-public:
+  public:
     virtual ~Sleeper() = default;
     virtual void sleep_ms(std::uint32_t milliseconds) = 0;
 };

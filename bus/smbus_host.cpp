@@ -4,7 +4,9 @@ namespace vantrel {
 
 namespace {
 
-bool is_chip_register(std::size_t reg) { return reg < kClockChipRegisterCount; }
+bool is_chip_register(std::size_t reg) {
+    return reg < kClockChipRegisterCount;
+}
 
 }  // namespace
 
@@ -41,7 +43,9 @@ bool SmbusHost::wait_completion() {
     return wait_for(kSmbStatusBusy | kSmbStatusIntr, kSmbStatusIntr);
 }
 
-bool SmbusHost::wait_byte_done() { return wait_for(kSmbStatusByteDone, kSmbStatusByteDone); }
+bool SmbusHost::wait_byte_done() {
+    return wait_for(kSmbStatusByteDone, kSmbStatusByteDone);
+}
 
 bool SmbusHost::error_test_passes() {
     return (read_port(kSmbHostStatus) & (kSmbStatusDevErr | kSmbStatusBusErr)) == 0;
@@ -57,7 +61,9 @@ int SmbusHost::fail() {
     return 0;
 }
 
-void SmbusHost::pause() { sleeper_.sleep_ms(kSmbTransferPauseMs); }
+void SmbusHost::pause() {
+    sleeper_.sleep_ms(kSmbTransferPauseMs);
+}
 
 // A device may announce more bytes than the chip has registers; those bytes are still read and
 // acknowledged on the bus but have nowhere to go in the shadow, so they are dropped.

@@ -65,7 +65,7 @@ struct RegisterShadow {
 // Synchronous transfers with the clock chip through the ICH SMBus host controller.
 // Each returns 1 on success and 0 on failure; out-parameters are written only on success.
 class SmbusHost {
-public:
+  public:
     SmbusHost(PortIo& io, Sleeper& sleeper, const SmbusController& controller,
               const DeviceAddress& device, RegisterShadow& shadow)
         : io_(io), sleeper_(sleeper), controller_(controller), device_(device), shadow_(shadow) {}
@@ -77,7 +77,7 @@ public:
 
     const RegisterShadow& shadow() const { return shadow_; }
 
-private:
+  private:
     std::uint8_t read_port(std::uint16_t offset);
     void write_port(std::uint16_t offset, std::uint8_t value);
 

@@ -8,7 +8,7 @@ namespace vantrel {
 // The VXC812-07 driver. Every operation returns non-zero on success and zero on failure and
 // talks to the chip only through the SMBus transfers, which keep the register shadow current.
 class ClockChip {
-public:
+  public:
     ClockChip(SmbusHost& host, ClockState& state) : host_(host), state_(state) {}
 
     // Finds the chip, reads its settings into ClockState and leaves it in normal mode.
@@ -18,7 +18,7 @@ public:
     // Writes N, N minus the spread depth and M, then latches them.
     int commit_pll();
 
-private:
+  private:
     SmbusHost& host_;
     ClockState& state_;
 };

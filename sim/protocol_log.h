@@ -8,12 +8,12 @@ namespace vantrel::sim {
 // Misuse of the simulated hardware that a real board might not survive. Tests assert that a
 // correct driver leaves this empty.
 class ProtocolLog {
-public:
+  public:
     void violation(std::string what) { violations_.push_back(std::move(what)); }
     const std::vector<std::string>& violations() const { return violations_; }
     void clear() { violations_.clear(); }
 
-private:
+  private:
     std::vector<std::string> violations_;
 };
 

@@ -14,7 +14,9 @@ constexpr std::uint16_t kSmbusBlockSize = 8;
 
 }  // namespace
 
-SimBoard::SimBoard() : pci_(log_), smbus_(log_) { smbus_.attach(kClockChipAddress, chip_); }
+SimBoard::SimBoard() : pci_(log_), smbus_(log_) {
+    smbus_.attach(kClockChipAddress, chip_);
+}
 
 bool SimBoard::is_smbus_port(std::uint16_t port) const {
     const std::uint16_t base = pci_.smbus_base();

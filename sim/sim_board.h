@@ -15,7 +15,7 @@ namespace vantrel::sim {
 // the ICH SMBus host controller at the base that function 3 reports, and the clock chip on
 // its bus at 0xD2. Sleeping goes to `time()`.
 class SimBoard : public PortIo {
-public:
+  public:
     SimBoard();
     SimBoard(const SimBoard&) = delete;
     SimBoard& operator=(const SimBoard&) = delete;
@@ -32,7 +32,7 @@ public:
     const ProtocolLog& log() const { return log_; }
     ProtocolLog& log() { return log_; }
 
-private:
+  private:
     bool is_smbus_port(std::uint16_t port) const;
     void unmapped(const char* access, std::uint16_t port);
 

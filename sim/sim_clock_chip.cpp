@@ -3,26 +3,14 @@
 #include <cctype>
 #include <sstream>
 
+#include "clockgen/registers.h"
+
 namespace vantrel::sim {
 
 namespace {
 
-constexpr std::size_t kReg10 = 0x10;
-constexpr std::size_t kReg11 = 0x11;
-constexpr std::size_t kReg12 = 0x12;
-constexpr std::size_t kReg13 = 0x13;
-constexpr std::size_t kReg17 = 0x17;
-constexpr std::size_t kReg1F = 0x1F;
-
-constexpr std::uint8_t kStrapCpuDiv3 = 0x80;
-constexpr std::uint8_t kStrapCpuDiv4 = 0x40;
-constexpr std::uint8_t kStrapSdramDiv3 = 0x08;
-constexpr std::uint8_t kStrapMask = kStrapCpuDiv3 | kStrapCpuDiv4 | kStrapSdramDiv3;
-constexpr std::uint8_t kLatch1F = 0x03;
-constexpr std::uint8_t kLatch17 = 0x01;
-
-constexpr unsigned kPowerUpBlockCount = 16;
-constexpr unsigned kFullBlockCount = 22;
+// The divider straps are pins read through REG1F; the bus cannot change them.
+constexpr std::uint8_t kStrapMask = kReg1FCpuDiv3 | kReg1FCpuDiv4 | kReg1FSdramDiv3;
 
 int hex_digit(char c) {
     if (c >= '0' && c <= '9') {
@@ -43,10 +31,11 @@ SimClockChip::SimClockChip() {
 }
 
 unsigned SimClockChip::block_count() const {
-    if (block_count_override_) {
-        return *block_count_override_;
+    if (!queued_counts_.empty()) {
+        return queued_counts_.front();
     }
-    return (regs_[kReg10] & 0x01) != 0 ? kFullBlockCount : kPowerUpBlockCount;
+    // A chip fresh from power-up stops short of REG10; once REG10 bit 0 is set it sends 22.
+    return (regs_[REG10] & kReg10Enable) != 0 ? kDetectedBlockCount : kPowerUpBlockCountMax;
 }
 
 bool SimClockChip::block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes) {
@@ -54,6 +43,9 @@ bool SimClockChip::block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes
         return false;
     }
     const unsigned count = block_count();
+    if (!queued_counts_.empty()) {
+        queued_counts_.pop_front();
+    }
     bytes.assign(count, 0x00);
     for (unsigned i = 0; i < count && i < kSimChipRegisters; ++i) {
         bytes[i] = regs_[i];
@@ -89,14 +81,15 @@ bool SimClockChip::word_write(std::uint8_t reg, std::uint8_t count, std::uint8_t
 }
 
 void SimClockChip::write_reg(std::size_t index, std::uint8_t value) {
-    if (index == kReg1F) {
-        value = static_cast<std::uint8_t>((value & ~kStrapMask) | (regs_[kReg1F] & kStrapMask));
+    if (index == REG1F) {
+        value = static_cast<std::uint8_t>((value & ~kStrapMask) | (regs_[REG1F] & kStrapMask));
     }
     regs_[index] = value;
     // New PLL values reach the VCO only when REG1F's latch bits are written after REG17's.
-    if (index == kReg1F && (value & kLatch1F) == kLatch1F && (regs_[kReg17] & kLatch17) != 0) {
-        running_n_ = regs_[kReg11];
-        running_m_ = regs_[kReg13];
+    if (index == REG1F && (value & kReg1FLatch) == kReg1FLatch &&
+        (regs_[REG17] & kReg17Latch) != 0) {
+        running_n_ = regs_[REG11];
+        running_m_ = regs_[REG13];
         ++latch_count_;
     }
 }
@@ -104,40 +97,58 @@ void SimClockChip::write_reg(std::size_t index, std::uint8_t value) {
 void SimClockChip::set_straps(unsigned cpu_divider, unsigned sdram_divider) {
     std::uint8_t straps = 0;
     if (cpu_divider == 3) {
-        straps |= kStrapCpuDiv3;
+        straps |= kReg1FCpuDiv3;
     } else if (cpu_divider == 4) {
-        straps |= kStrapCpuDiv4;
+        straps |= kReg1FCpuDiv4;
     }
     if (sdram_divider == 3) {
-        straps |= kStrapSdramDiv3;
+        straps |= kReg1FSdramDiv3;
     }
-    regs_[kReg1F] = static_cast<std::uint8_t>((regs_[kReg1F] & ~kStrapMask) | straps);
+    regs_[REG1F] = static_cast<std::uint8_t>((regs_[REG1F] & ~kStrapMask) | straps);
 }
 
 unsigned SimClockChip::cpu_divider() const {
-    if ((regs_[kReg1F] & kStrapCpuDiv3) != 0) {
+    if ((regs_[REG1F] & kReg1FCpuDiv3) != 0) {
         return 3;
     }
-    return (regs_[kReg1F] & kStrapCpuDiv4) != 0 ? 4 : 6;
+    return (regs_[REG1F] & kReg1FCpuDiv4) != 0 ? 4 : 6;
 }
 
 unsigned SimClockChip::sdram_divider() const {
-    return (regs_[kReg1F] & kStrapSdramDiv3) != 0 ? 3 : 4;
+    return (regs_[REG1F] & kReg1FSdramDiv3) != 0 ? 3 : 4;
 }
 
 void SimClockChip::power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spread_depth) {
-    regs_[kReg11] = n;
-    regs_[kReg12] = static_cast<std::uint8_t>(n - spread_depth);
-    regs_[kReg13] = m;
+    regs_[REG11] = n;
+    regs_[REG12] = static_cast<std::uint8_t>(n - spread_depth);
+    regs_[REG13] = m;
     running_n_ = n;
     running_m_ = m;
+}
+
+void SimClockChip::set_delays(unsigned cpu, unsigned pci, unsigned sdram, unsigned v3v66) {
+    regs_[REG21] = static_cast<std::uint8_t>((regs_[REG21] & 0xC0u) |
+                                             (cpu & kDelayFieldMask) << kReg21CpuDelayShift |
+                                             (pci & kDelayFieldMask) << kReg21PciDelayShift |
+                                             (sdram & kDelayFieldMask) << kReg21SdramDelayShift);
+    regs_[REG22] = static_cast<std::uint8_t>((regs_[REG22] & 0x3Fu) | (v3v66 & kDelayFieldMask)
+                                                                          << kReg223v66DelayShift);
+}
+
+void SimClockChip::set_spread(bool enabled, unsigned model) {
+    regs_[REG00] = static_cast<std::uint8_t>((regs_[REG00] & ~kReg00SpreadEnable & 0xFF) |
+                                             (enabled ? kReg00SpreadEnable : 0));
+    regs_[REG22] = static_cast<std::uint8_t>((regs_[REG22] & ~kReg22SpreadModelMask & 0xFF) |
+                                             (model & kReg22SpreadModelMask));
 }
 
 double SimClockChip::running_vco_mhz() const {
     return (running_n_ + 1) * 96.0 / (running_m_ + 1);
 }
 
-double SimClockChip::running_cpu_ext_mhz() const { return running_vco_mhz() / cpu_divider(); }
+double SimClockChip::running_cpu_ext_mhz() const {
+    return running_vco_mhz() / cpu_divider();
+}
 
 bool SimClockChip::load_dump(const std::string& text, std::string& error) {
     auto loaded = regs_;
@@ -145,8 +156,8 @@ bool SimClockChip::load_dump(const std::string& text, std::string& error) {
         return false;
     }
     regs_ = loaded;
-    running_n_ = regs_[kReg11];
-    running_m_ = regs_[kReg13];
+    running_n_ = regs_[REG11];
+    running_m_ = regs_[REG13];
     return true;
 }
 

@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
+#include <deque>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ inline constexpr std::size_t kSimChipRegisters = 36;
 // register 0, one-register transfers only in enhanced mode (REG10 bits 0 and 1 both set), and
 // PLL values that take effect only when latched.
 class SimClockChip : public SmbusDevice {
-public:
+  public:
     SimClockChip();
 
     bool word_read(std::uint8_t reg, std::uint8_t& count, std::uint8_t& value) override;
@@ -33,8 +34,11 @@ public:
 
     // The byte count a block read announces: 16 until REG10 bit 0 is set, then 22.
     unsigned block_count() const;
-    // Overrides the announced count for every later block read.
-    void set_block_count(std::optional<unsigned> count) { block_count_override_ = count; }
+    // The next block reads announce these counts, one each, and deliver that many registers
+    // (zeros past the last one); later reads follow the REG10 rule again.
+    void queue_block_counts(std::initializer_list<unsigned> counts) {
+        queued_counts_.insert(queued_counts_.end(), counts);
+    }
 
     // The divider straps in REG1F (bit 7: CPU /3, else bit 6: /4, else /6; bit 3: SDRAM /3).
     // They are pins, not register bits the bus can change.
@@ -44,6 +48,10 @@ public:
 
     // Sets the PLL registers and makes them the running clock, as at power-up.
     void power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spread_depth);
+    // Power-up group delays (codes 0..3) in REG21 and REG22, keeping the other bits.
+    void set_delays(unsigned cpu, unsigned pci, unsigned sdram, unsigned v3v66);
+    // Power-up spread spectrum: REG00 bit 1 and the model in REG22 bits 0-2.
+    void set_spread(bool enabled, unsigned model);
 
     // The PLL values the chip runs on: the last latched ones.
     std::uint8_t running_n() const { return running_n_; }
@@ -57,11 +65,11 @@ public:
     // malformed text.
     bool load_dump(const std::string& text, std::string& error);
 
-private:
+  private:
     void write_reg(std::size_t index, std::uint8_t value);
 
     std::array<std::uint8_t, kSimChipRegisters> regs_{};
-    std::optional<unsigned> block_count_override_;
+    std::deque<unsigned> queued_counts_;
     std::uint8_t running_n_ = 0;
     std::uint8_t running_m_ = 0;
     unsigned latch_count_ = 0;

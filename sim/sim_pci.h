@@ -12,7 +12,7 @@ inline constexpr std::uint32_t kNoDevice = 0xFFFFFFFF;
 // hub at bus 0, device 31 (function 0 for identification and function disable, function 3 for
 // the SMBus base).
 class SimPci {
-public:
+  public:
     explicit SimPci(ProtocolLog& log) : log_(log) {}
 
     // The vendor/device dword of function 0; kNoDevice leaves the whole device absent.
@@ -31,7 +31,7 @@ public:
     std::uint32_t read_data();
     void write_data(std::uint32_t value);
 
-private:
+  private:
     ProtocolLog& log_;
     std::uint32_t hub_id_ = 0x24408086;
     std::uint32_t function_disable_ = 0;

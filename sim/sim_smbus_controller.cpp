@@ -49,7 +49,8 @@ std::uint8_t SimSmbusController::read(std::uint16_t offset) {
         case kSmbHostData1:
             return data1_;
         case kSmbBlockData:
-            if (active_ && kind_ == TransferKind::BlockRead && (status_ & kSmbStatusByteDone) == 0) {
+            if (active_ && kind_ == TransferKind::BlockRead &&
+                (status_ & kSmbStatusByteDone) == 0) {
                 log_.violation("block data read before byte done");
             }
             return block_data_;
@@ -136,7 +137,6 @@ void SimSmbusController::start(std::uint8_t control) {
     if ((status_ & kWriteOneToClear) != 0) {
         log_.violation("start with status bits still set");
     }
-    ++started_;
     records_.push_back(TransferRecord{kind_, address_, command_, {}, false});
     const Fault* fault = match_fault(kind_, command_);
     fault_ = fault ? std::optional<Fault>(*fault) : std::nullopt;
@@ -163,21 +163,14 @@ void SimSmbusController::start(std::uint8_t control) {
 }
 
 const Fault* SimSmbusController::match_fault(TransferKind kind, std::uint8_t reg) {
-    const unsigned of_kind = ++started_by_kind_[kind];
-    const unsigned of_register = ++started_by_register_[{kind, reg}];
     for (auto& armed : faults_) {
-        if (armed.fired) {
+        const Fault& f = armed.fault;
+        const bool matches = f.ordinal || (f.kind && *f.kind == kind && (!f.reg || *f.reg == reg));
+        if (armed.fired || !matches) {
             continue;
         }
-        const Fault& f = armed.fault;
-        bool hit = false;
-        if (f.ordinal) {
-            hit = *f.ordinal == started_;
-        } else if (f.kind && *f.kind == kind) {
-            hit = f.reg ? (*f.reg == reg && of_register == f.occurrence)
-                        : of_kind == f.occurrence;
-        }
-        if (hit) {
+        ++armed.seen;
+        if (armed.seen == (f.ordinal ? *f.ordinal : f.occurrence)) {
             armed.fired = true;
             return &armed.fault;
         }

@@ -14,7 +14,7 @@ namespace vantrel::sim {
 // protocols, the byte-done handshake and injected faults. Each step of a started transaction
 // finishes after `latency_polls` reads of the status register.
 class SimSmbusController {
-public:
+  public:
     explicit SimSmbusController(ProtocolLog& log) : log_(log) {}
 
     // `address` in write form (bit 0 clear), e.g. 0xD2.
@@ -25,7 +25,8 @@ public:
     // INTR as well, so the simulation can be told to set both.
     void set_error_sets_completion(bool on) { error_sets_completion_ = on; }
 
-    void inject(const Fault& fault) { faults_.push_back(Armed{fault, false}); }
+    // Ordinals and occurrences count the transactions started after the fault is injected.
+    void inject(const Fault& fault) { faults_.push_back(Armed{fault, false, 0}); }
     void clear_faults() { faults_.clear(); }
 
     std::uint8_t read(std::uint16_t offset);
@@ -36,12 +37,13 @@ public:
     const std::vector<TransferRecord>& transfers() const { return records_; }
     void clear_transfers() { records_.clear(); }
 
-private:
+  private:
     enum class Step : std::uint8_t { None, Word, ByteReady, ByteSent, Finish };
 
     struct Armed {
         Fault fault;
         bool fired;
+        unsigned seen;  // matching transactions started since injection
     };
 
     void start(std::uint8_t control);
@@ -60,9 +62,6 @@ private:
     bool error_sets_completion_ = false;
     std::vector<Armed> faults_;
     std::vector<TransferRecord> records_;
-    unsigned started_ = 0;
-    std::map<TransferKind, unsigned> started_by_kind_;
-    std::map<std::pair<TransferKind, std::uint8_t>, unsigned> started_by_register_;
 
     // Host registers.
     std::uint8_t status_ = 0;

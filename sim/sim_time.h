@@ -9,7 +9,7 @@ namespace vantrel::sim {
 // The simulated board's clock. Sleeping advances it instantly, so simulated waits cost no
 // wall time.
 class SimTime : public Sleeper {
-public:
+  public:
     void sleep_ms(std::uint32_t milliseconds) override {
         now_us_ += std::uint64_t{milliseconds} * 1000u;
         ++sleep_calls_;
@@ -21,7 +21,7 @@ public:
     std::uint64_t sleep_calls() const { return sleep_calls_; }
     std::uint64_t slept_ms() const { return slept_ms_; }
 
-private:
+  private:
     std::uint64_t now_us_ = 0;
     std::uint64_t sleep_calls_ = 0;
     std::uint64_t slept_ms_ = 0;

@@ -9,7 +9,7 @@ namespace vantrel::sim {
 // command byte names the first register, then come a count and the register bytes.
 // A false result is a NAK: the controller reports it as a device error.
 class SmbusDevice {
-public:
+  public:
     virtual ~SmbusDevice() = default;
     virtual bool word_read(std::uint8_t reg, std::uint8_t& count, std::uint8_t& value) = 0;
     virtual bool word_write(std::uint8_t reg, std::uint8_t count, std::uint8_t value) = 0;

@@ -31,7 +31,9 @@ int system_ioperm(unsigned long from, unsigned long count, int turn_on) {
 #endif
 }
 
-unsigned system_effective_uid() { return static_cast<unsigned>(::geteuid()); }
+unsigned system_effective_uid() {
+    return static_cast<unsigned>(::geteuid());
+}
 
 std::string system_lockdown_state() {
     std::ifstream file("/sys/kernel/security/lockdown");
@@ -56,7 +58,9 @@ std::string describe_port_access_refusal(int error_number, std::uint16_t first, 
                                          const PortAccessSystem& system) {
     const std::string what = "Cannot access I/O ports " + port_range(first, count) + ": ";
     if (error_number == ENOSYS) {
-        return what + "direct port access exists only on x86 processors.";
+        return what +
+               "this kernel does not provide ioperm (built without I/O port permissions, or a "
+               "sandbox that hides them).";
     }
     if (error_number == EPERM) {
         const std::string lockdown = system.lockdown_state();
@@ -77,6 +81,11 @@ std::string describe_port_access_refusal(int error_number, std::uint16_t first, 
 LinuxPortIo::LinuxPortIo(PortAccessSystem system) : system_(system) {}
 
 bool LinuxPortIo::grant(std::uint16_t first, std::uint16_t count, std::string& error) {
+    if (!VANTREL_HAVE_PORT_IO) {
+        error = "Cannot access I/O ports " + port_range(first, count) +
+                ": direct port access exists only on x86 processors.";
+        return false;
+    }
     if (system_.ioperm(first, count, 1) != 0) {
         error = describe_port_access_refusal(errno, first, count, system_);
         return false;

@@ -21,7 +21,7 @@ PortAccessSystem real_port_access_system();
 // Windows 98; a port that was never granted is not touched (reads give all ones, as an
 // undecoded port does) and the access is counted, so nothing can fault on a missing grant.
 class LinuxPortIo : public PortIo {
-public:
+  public:
     explicit LinuxPortIo(PortAccessSystem system = real_port_access_system());
 
     // Asks for ports [first, first + count). On refusal returns false and says why.
@@ -36,7 +36,7 @@ public:
 
     unsigned denied_accesses() const { return denied_; }
 
-private:
+  private:
     bool granted(std::uint16_t port, unsigned width) const;
 
     PortAccessSystem system_;

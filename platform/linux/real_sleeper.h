@@ -5,7 +5,7 @@
 namespace vantrel::platform {
 
 class RealSleeper : public Sleeper {
-public:
+  public:
     void sleep_ms(std::uint32_t milliseconds) override;
 };
 
