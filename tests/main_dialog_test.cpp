@@ -84,7 +84,7 @@ TEST_P(FailedInit, ReportsAndDisablesTheSettingControls) {
     if (!c.hub_present) {
         h.board.pci().set_hub_id(sim::kNoDevice);
     } else {
-        h.board.chip().set_block_count(17);  // a chip that never announces 22 bytes
+        h.board.chip().queue_block_counts({16, 16, 17});  // never announces 22 bytes
     }
 
     EXPECT_TRUE(h.dialog.on_init_dialog());

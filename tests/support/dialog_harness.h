@@ -42,7 +42,7 @@ class DialogHarness {
     // Gives the dialog the registry key, as start-up does.
     void open_key() { settings_key.key = registry.create_or_open(kSettingsKeyPath); }
 
-    // A fault on the n-th transfer of a kind to a register counted from now on.
+    // A fault on the n-th transfer of a kind to a register from now on.
     void fail_next(sim::TransferKind kind, std::uint8_t reg, unsigned n = 1,
                    sim::FaultAction action = sim::FaultAction::DeviceError);
     // The transfers made since init() returned.
