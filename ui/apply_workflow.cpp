@@ -48,6 +48,11 @@ void restore_reg21_side(ClockState& clock, const ApplySnapshot& snapshot) {
     restore_reg22_side(clock, snapshot);
 }
 
+// A code moved into its register field; bits beyond the field are dropped.
+std::uint8_t place(std::uint8_t code, std::uint8_t shift, std::uint8_t mask) {
+    return static_cast<std::uint8_t>((code << shift) & (mask << shift));
+}
+
 bool is_space(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
@@ -79,8 +84,7 @@ FrequencyRequest read_frequency_request(const std::string& text) {
     // Design decision: a number whose digits run on past the three characters read ("1205") is
     // refused instead of being cut to a valid clock the user never asked for ("120"). The texts
     // the program writes itself end in a blank and so are never cut.
-    if (i == kEditReadChars && i > 0 && is_digit(buffer[i - 1]) && text.size() > i &&
-        is_digit(text[i])) {
+    if (i == kEditReadChars && is_digit(buffer[i - 1]) && text.size() > i && is_digit(text[i])) {
         return {FrequencyRequest::Kind::TooLong, 0};
     }
     return {FrequencyRequest::Kind::Number, negative ? -value : value};
@@ -166,10 +170,9 @@ int ApplyWorkflow::write_reg21() {
     }
     const auto packed = static_cast<std::uint8_t>(
         (value & kReg21KeptBits) |
-        ((clock_.delay_sdram << kReg21SdramDelayShift) &
-         (kDelayFieldMask << kReg21SdramDelayShift)) |
-        ((clock_.delay_pci << kReg21PciDelayShift) & (kDelayFieldMask << kReg21PciDelayShift)) |
-        ((clock_.delay_cpu << kReg21CpuDelayShift) & (kDelayFieldMask << kReg21CpuDelayShift)));
+        place(clock_.delay_sdram, kReg21SdramDelayShift, kDelayFieldMask) |
+        place(clock_.delay_pci, kReg21PciDelayShift, kDelayFieldMask) |
+        place(clock_.delay_cpu, kReg21CpuDelayShift, kDelayFieldMask));
     return host_.write_register(REG21, packed);
 }
 
@@ -179,8 +182,8 @@ int ApplyWorkflow::write_reg22() {
         return 0;
     }
     const auto packed = static_cast<std::uint8_t>(
-        (value & kReg22KeptBits) | (clock_.spread_model & kReg22SpreadModelMask) |
-        ((clock_.delay_3v66 << kReg223v66DelayShift) & (kDelayFieldMask << kReg223v66DelayShift)));
+        (value & kReg22KeptBits) | place(clock_.spread_model, 0, kReg22SpreadModelMask) |
+        place(clock_.delay_3v66, kReg223v66DelayShift, kDelayFieldMask));
     return host_.write_register(REG22, packed);
 }
 

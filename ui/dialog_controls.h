@@ -17,7 +17,8 @@ inline constexpr int kBstIndeterminate = 2;
 // behaves as the matching Win32 control message does: `select` with an index past the last item
 // (or a negative one) leaves the list without a selection and `selection` then answers kCbErr;
 // a slider clamps every position it is given to its current range, and a new range minimum or
-// maximum pulls the position into the range as well.
+// maximum pulls the position into the range as well. Nothing the program sets is reported back
+// to the dialog as a user event: setting the slider's position sends no scroll notification.
 class DialogControls {
   public:
     virtual ~DialogControls() = default;
