@@ -32,19 +32,19 @@ TEST_P(DiscoveryOfHub, IdentifiesHubClearsDisableBitAndReadsBase) {
     EXPECT_STREQ(chipset_display_name(controller.kind), row.name);
     EXPECT_EQ(controller.io_base, 0xE800);
     const std::vector<test::Access> expected = {
-        out32(0xCF8, 0x8000F800), in32(0xCFC, row.id),
-        out32(0xCF8, 0x8000F8F0), in32(0xCFC, 0x00080000),
-        out32(0xCFC, 0x00000000),  // written back to the latched address, bit 19 cleared
+        out32(0xCF8, 0x8000F800), in32(0xCFC, row.id),      out32(0xCF8, 0x8000F8F0),
+        in32(0xCFC, 0x00080000),  out32(0xCFC, 0x00000000),  // written back to the latched address,
+                                                             // bit 19 cleared
         out32(0xCF8, 0x8000FB20), in32(0xCFC, 0x0000E801),
     };
     EXPECT_EQ(io.log(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SupportedHubs, DiscoveryOfHub,
-    ::testing::Values(HubRow{0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
-                      HubRow{0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
-                      HubRow{0x24408086, ChipsetKind::ICH_82801BA, "82801BA"}));
+INSTANTIATE_TEST_SUITE_P(SupportedHubs, DiscoveryOfHub,
+                         ::testing::Values(HubRow{0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
+                                           HubRow{0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
+                                           HubRow{0x24408086, ChipsetKind::ICH_82801BA,
+                                                  "82801BA"}));
 
 TEST(Discovery, UnrecognisedHubStopsAfterTheIdentificationRead) {
     // Another Intel hub, another vendor with a matching device ID, and no device at all.

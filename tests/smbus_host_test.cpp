@@ -45,13 +45,13 @@ TEST(SmbusHostSequence, ReadRegister) {
     EXPECT_EQ(value, 0x84);
     EXPECT_EQ(f.shadow[0x11], 0x84);
     const std::vector<Access> expected = {
-        out8(S, 0xFF), in8(C, 0x00),                                 // preamble
+        out8(S, 0xFF),   in8(C, 0x00),                                  // preamble
         out8(CMD, 0x11), out8(A, 0xD3), out8(D0, 0x01), out8(C, 0x4C),  // set-up and start
-        in8(S, 0x01), sleep_ms(10), in8(S, 0x02),                    // completion wait
-        in8(S, 0x02),                                                // error test
-        in8(D1, 0x84),                                               // the value
-        in8(C, 0x00), out8(S, 0xFF),                                 // clean-up
-        sleep_ms(300),                                               // pause
+        in8(S, 0x01),    sleep_ms(10),  in8(S, 0x02),                   // completion wait
+        in8(S, 0x02),                                                   // error test
+        in8(D1, 0x84),                                                  // the value
+        in8(C, 0x00),    out8(S, 0xFF),                                 // clean-up
+        sleep_ms(300),                                                  // pause
     };
     EXPECT_EQ(f.io.log(), expected);
 }
@@ -63,28 +63,21 @@ TEST(SmbusHostSequence, WriteRegister) {
     ASSERT_EQ(f.host.write_register(0x21, 0xE4), 1);
     EXPECT_EQ(f.shadow[0x21], 0xE4);
     const std::vector<Access> expected = {
-        out8(S, 0xFF), in8(C, 0x00),
-        out8(CMD, 0x21), out8(A, 0xD2), out8(D0, 0x01), out8(D1, 0xE4), out8(C, 0x4C),
-        in8(S, 0x02), in8(S, 0x02),
-        in8(C, 0x00), out8(S, 0xFF),
-        sleep_ms(300),
+        out8(S, 0xFF), in8(C, 0x00), out8(CMD, 0x21), out8(A, 0xD2), out8(D0, 0x01), out8(D1, 0xE4),
+        out8(C, 0x4C), in8(S, 0x02), in8(S, 0x02),    in8(C, 0x00),  out8(S, 0xFF),  sleep_ms(300),
     };
     EXPECT_EQ(f.io.log(), expected);
 }
 
 std::vector<Access> block_read_of_two(std::uint8_t first, std::uint8_t second) {
     return {
-        out8(S, 0xFF), in8(C, 0x00),
-        out8(CMD, 0x00), out8(A, 0xD3), out8(D0, 0x24), out8(D1, 0x00), out8(C, 0x54),
-        in8(S, 0x80), in8(S, 0x80),  // byte wait and error test
-        in8(D0, 0x02),               // the device's count
-        in8(S, 0x80), in8(S, 0x80), in8(B, first), out8(S, 0x80),
-        in8(S, 0x01), sleep_ms(10), in8(S, 0x80), in8(S, 0x80), in8(B, second),
-        out8(C, 0x20),  // last byte
-        out8(S, 0x80),
-        in8(S, 0x02), in8(S, 0x02),  // completion wait and error test
-        in8(C, 0x00), out8(S, 0xFF),
-        sleep_ms(300),
+        out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD3),  out8(D0, 0x24),
+        out8(D1, 0x00), out8(C, 0x54), in8(S, 0x80),    in8(S, 0x80),  // byte wait and error test
+        in8(D0, 0x02),                                                 // the device's count
+        in8(S, 0x80),   in8(S, 0x80),  in8(B, first),   out8(S, 0x80),  in8(S, 0x01),
+        sleep_ms(10),   in8(S, 0x80),  in8(S, 0x80),    in8(B, second), out8(C, 0x20),  // last byte
+        out8(S, 0x80),  in8(S, 0x02),  in8(S, 0x02),  // completion wait and error test
+        in8(C, 0x00),   out8(S, 0xFF), sleep_ms(300),
     };
 }
 
@@ -116,15 +109,13 @@ TEST(SmbusHostSequence, BlockWriteReadsFirstThenSendsThePatchedShadow) {
     EXPECT_EQ(f.shadow[1], 0x5A);
     std::vector<Access> expected = block_read_of_two(0x11, 0x22);
     const std::vector<Access> write = {
-        out8(S, 0xFF), in8(C, 0x00),
-        out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x02), out8(D1, 0x00),
-        out8(B, 0x11),  // first byte goes in before the start
-        out8(C, 0x54),
-        in8(S, 0x80), in8(S, 0x80),
-        out8(B, 0x5A), out8(S, 0x80), in8(S, 0x80), in8(S, 0x80),
-        in8(S, 0x82), in8(S, 0x82),   // completion wait and error test
-        sleep_ms(300),                // here the pause comes before the clean-up
-        in8(C, 0x00), out8(S, 0xFF),
+        out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x02),
+        out8(D1, 0x00), out8(B, 0x11),  // first byte goes in before the start
+        out8(C, 0x54),  in8(S, 0x80),  in8(S, 0x80),    out8(B, 0x5A), out8(S, 0x80),
+        in8(S, 0x80),   in8(S, 0x80),  in8(S, 0x82),    in8(S, 0x82),  // completion wait and error
+                                                                       // test
+        sleep_ms(300),  // here the pause comes before the clean-up
+        in8(C, 0x00),   out8(S, 0xFF),
     };
     expected.insert(expected.end(), write.begin(), write.end());
     EXPECT_EQ(f.io.log(), expected);

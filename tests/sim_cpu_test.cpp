@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "clockgen/clock_state.h"
+#include "cpu/cpu_speed.h"
+#include "sim/sim_board.h"
+
+namespace vantrel {
+namespace {
+
+struct SimSpeedRow {
+    std::uint8_t pll_n;  // with M = 31 and the CPU divider 3: N + 1 MHz
+    double multiplier;
+    float expected_mhz;
+};
+
+class SimulatedBoardSpeed : public ::testing::TestWithParam<SimSpeedRow> {};
+
+TEST_P(SimulatedBoardSpeed, FollowsTheClockTheChipRuns) {
+    const SimSpeedRow row = GetParam();
+    sim::SimBoard board;
+    board.chip().power_up_pll(row.pll_n, 31, 0);
+    board.cpu().set_multiplier(row.multiplier);
+    ClockState state;
+    VendorFlag vendor;
+
+    refresh_cpu_speed(state, board.cpu(), board.cpu(), vendor);
+    EXPECT_NEAR(state.cpu_speed_mhz, row.expected_mhz, 2.0f);
+    EXPECT_EQ(vendor.non_intel, 0u);
+    EXPECT_EQ(board.cpu().thread_priority(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, SimulatedBoardSpeed,
+                         ::testing::Values(SimSpeedRow{132, 7.5, 997.5f},
+                                           SimSpeedRow{149, 7.5, 1125.0f},
+                                           SimSpeedRow{99, 7.5, 750.0f},
+                                           SimSpeedRow{132, 5.0, 665.0f}));
+
+TEST(SimulatedBoardSpeed, MeasuresAgainAfterTheClockChanges) {
+    sim::SimBoard board;
+    ClockState state;
+    VendorFlag vendor;
+
+    refresh_cpu_speed(state, board.cpu(), board.cpu(), vendor);
+    const float before = state.cpu_speed_mhz;
+    board.chip().power_up_pll(149, 31, 0);
+    refresh_cpu_speed(state, board.cpu(), board.cpu(), vendor);
+
+    EXPECT_NEAR(before, 997.5f, 2.0f);
+    EXPECT_NEAR(state.cpu_speed_mhz, 1125.0f, 2.0f);
+}
+
+TEST(SimulatedBoardSpeed, EachTryRunsTimeCriticalAndRestores) {
+    sim::SimBoard board;
+    measure_by_time_stamp(board.cpu(), board.cpu());
+    const std::vector<int>& history = board.cpu().priority_history();
+    ASSERT_GE(history.size(), 6u);
+    ASSERT_EQ(history.size() % 2, 0u);
+    for (std::size_t i = 0; i < history.size(); i += 2) {
+        EXPECT_EQ(history[i], kThreadPriorityTimeCritical);
+        EXPECT_EQ(history[i + 1], 0);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel
