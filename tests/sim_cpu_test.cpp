@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_speed.h"
 #include "sim/sim_board.h"
@@ -8,10 +10,15 @@ namespace vantrel {
 namespace {
 
 struct SimSpeedRow {
+    const char* name;
     std::uint8_t pll_n;  // with M = 31 and the CPU divider 3: N + 1 MHz
     double multiplier;
     float expected_mhz;
 };
+
+void PrintTo(const SimSpeedRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class SimulatedBoardSpeed : public ::testing::TestWithParam<SimSpeedRow> {};
 
@@ -30,10 +37,11 @@ TEST_P(SimulatedBoardSpeed, FollowsTheClockTheChipRuns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, SimulatedBoardSpeed,
-                         ::testing::Values(SimSpeedRow{132, 7.5, 997.5f},
-                                           SimSpeedRow{149, 7.5, 1125.0f},
-                                           SimSpeedRow{99, 7.5, 750.0f},
-                                           SimSpeedRow{132, 5.0, 665.0f}));
+                         ::testing::Values(SimSpeedRow{"Default133MhzTimes7_5", 132, 7.5, 997.5f},
+                                           SimSpeedRow{"Applied150MhzTimes7_5", 149, 7.5, 1125.0f},
+                                           SimSpeedRow{"Applied100MhzTimes7_5", 99, 7.5, 750.0f},
+                                           SimSpeedRow{"Default133MhzTimes5", 132, 5.0, 665.0f}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SimulatedBoardSpeed, MeasuresAgainAfterTheClockChanges) {
     sim::SimBoard board;
