@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -155,28 +156,14 @@ TEST(TimeStamp, TotalsBeyond32BitsKeepTheirQuotient) {
 }
 
 TEST(TimeStamp, TotalTimeKeepsTheUnroundedWindow) {
-    // An 11 Hz counter: a 1000-tick window is 100000000 us; 100000000 mod 11 is 1, not above
-    // half, but 1001 ticks give 100100000 us, remainder 10, rounded up for the window's result.
+    // An 11 Hz counter: a 1002-tick window is 100200000 us, remainder 10 against 11, which is
+    // above half, so the window's own result uses 100200001 us; the total keeps 100200000.
     Machine m;
     m.timing.frequency = 11;
     for (int i = 0; i < 3; ++i) {
-        m.window(100100000, 1001);
+        m.window(100200000, 1002);
     }
-    EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), (CpuSpeedSample{300300000, 300300000}));
-}
-
-TEST(TimeStamp, CounterBelowTenHertzIsNotMeasured) {
-    Machine m;
-    m.timing.frequency = 9;
-    EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), CpuSpeedSample{});
-    EXPECT_EQ(m.timing.readings_taken(), 0u);
-}
-
-TEST(TimeStamp, FailedFrequencyQueryIsNotMeasured) {
-    Machine m;
-    m.timing.frequency.reset();
-    EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), CpuSpeedSample{});
-    EXPECT_EQ(m.timing.readings_taken(), 0u);
+    EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), (CpuSpeedSample{300600000, 300600000}));
 }
 
 // ---- Time-stamp method: thread priority ----
@@ -285,12 +272,22 @@ INSTANTIATE_TEST_SUITE_P(
         LoopRow{"NoRemainderNoRounding", 11, {11, 11, 11, 11, 11, 11, 11, 11, 11, 11}, 1100000}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(LoopMethod, FailedFrequencyQueryIsNotMeasured) {
+// Without a usable counter frequency (the query fails, or below 10 Hz there is no divisor)
+// neither method measures or reads the counter.
+class WithoutCounterFrequency : public ::testing::TestWithParam<std::optional<std::int64_t>> {};
+
+TEST_P(WithoutCounterFrequency, NothingIsMeasured) {
     Machine m;
-    m.timing.frequency.reset();
+    m.timing.frequency = GetParam();
+    EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), CpuSpeedSample{});
     EXPECT_EQ(measure_by_loop(152000, m.cpu, m.timing), CpuSpeedSample{});
+    EXPECT_EQ(m.timing.readings_taken(), 0u);
     EXPECT_EQ(m.cpu.count("bsf_loop"), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Frequencies, WithoutCounterFrequency,
+                         ::testing::Values(std::nullopt, std::optional<std::int64_t>{0},
+                                           std::optional<std::int64_t>{9}));
 
 // ---- Choice of method ----
 

@@ -57,17 +57,5 @@ TEST(SimulatedBoardSpeed, MeasuresAgainAfterTheClockChanges) {
     EXPECT_NEAR(state.cpu_speed_mhz, 1125.0f, 2.0f);
 }
 
-TEST(SimulatedBoardSpeed, EachTryRunsTimeCriticalAndRestores) {
-    sim::SimBoard board;
-    measure_by_time_stamp(board.cpu(), board.cpu());
-    const std::vector<int>& history = board.cpu().priority_history();
-    ASSERT_GE(history.size(), 6u);
-    ASSERT_EQ(history.size() % 2, 0u);
-    for (std::size_t i = 0; i < history.size(); i += 2) {
-        EXPECT_EQ(history[i], kThreadPriorityTimeCritical);
-        EXPECT_EQ(history[i + 1], 0);
-    }
-}
-
 }  // namespace
 }  // namespace vantrel
