@@ -49,10 +49,14 @@ std::uint64_t ticks_to_us(std::uint32_t ticks, std::uint32_t tenth) {
 }
 
 // Rounds `us` up when its remainder against the counter frequency exceeds half the frequency.
+// The remainder is taken against the frequency, not a tick, so with counters of a megahertz or
+// more this only ever touches windows longer than half a second.
 std::uint64_t round_us(std::uint64_t us, std::uint32_t frequency) {
     return us % frequency > frequency / 2 ? us + 1 : us;
 }
 
+// A run longer than 32 bits of microseconds (over an hour) reports the longest time a sample can
+// hold rather than a wrapped, far too short one.
 std::uint32_t saturate32(std::uint64_t value) {
     constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(value > kMax ? kMax : value);
