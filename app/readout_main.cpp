@@ -14,7 +14,10 @@
 #include "clockgen/clock_chip.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
+#include "cpu/cpu_speed.h"
 #include "platform/linux/linux_port_io.h"
+#include "platform/linux/linux_timing.h"
+#include "platform/linux/native_cpu.h"
 #include "platform/linux/real_sleeper.h"
 #include "sim/sim_board.h"
 
@@ -41,7 +44,8 @@ int usage() {
 
 // What the program finds on the bus and in the chip. `reach_smbus` makes the controller's
 // I/O block reachable once its base is known.
-int readout(PortIo& io, Sleeper& sleeper, const std::function<bool(std::uint16_t)>& reach_smbus) {
+int readout(PortIo& io, Sleeper& sleeper, CpuInstructions& cpu, SystemTiming& timing,
+            const std::function<bool(std::uint16_t)>& reach_smbus) {
     SmbusController controller;
     DeviceAddress device;
     RegisterShadow shadow;
@@ -71,6 +75,14 @@ int readout(PortIo& io, Sleeper& sleeper, const std::function<bool(std::uint16_t
     std::printf("PCI               : %8.3f MHz\n", double{state.pci_mhz});
     std::printf("SDRAM             : %8.3f MHz\n", double{sdram_mhz(state)});
     std::printf("3V66              : %8.3f MHz\n", double{mhz_3v66(state)});
+    VendorFlag vendor;
+    refresh_cpu_speed(state, cpu, timing, vendor);
+    if (state.cpu_speed_mhz == 0.0f) {
+        std::printf(
+            "CPU speed         : not measured (not a genuine Intel processor, or no timer)\n");
+    } else {
+        std::printf("CPU speed         : %8.3f MHz\n", double{state.cpu_speed_mhz});
+    }
     std::printf("Group delay       : CPU %s, PCI %s, SDRAM %s, 3V66 %s\n",
                 delay_name(state.delay_cpu), delay_name(state.delay_pci),
                 delay_name(state.delay_sdram), delay_name(state.delay_3v66));
@@ -143,17 +155,20 @@ int main(int argc, char** argv) {
 
     if (!hardware) {
         std::printf("Vantrel readout (simulated board)\n\n");
-        return readout(board, board.time(), [](std::uint16_t) { return true; });
+        return readout(board, board.time(), board.cpu(), board.cpu(),
+                       [](std::uint16_t) { return true; });
     }
     platform::LinuxPortIo io;
     platform::RealSleeper sleeper;
+    platform::NativeCpu cpu;
+    platform::LinuxTiming timing;
     std::string error;
     if (!io.grant_pci_config(error)) {
         std::fprintf(stderr, "vantrel-readout: %s\n", error.c_str());
         return 1;
     }
     std::printf("Vantrel readout (this machine)\n\n");
-    return readout(io, sleeper, [&io](std::uint16_t base) {
+    return readout(io, sleeper, cpu, timing, [&io](std::uint16_t base) {
         std::string refused;
         if (!io.grant(base, 8, refused)) {
             std::fprintf(stderr, "vantrel-readout: %s\n", refused.c_str());

@@ -5,6 +5,7 @@
 #include "bus/port_io.h"
 #include "sim/protocol_log.h"
 #include "sim/sim_clock_chip.h"
+#include "sim/sim_cpu.h"
 #include "sim/sim_pci.h"
 #include "sim/sim_smbus_controller.h"
 #include "sim/sim_time.h"
@@ -29,6 +30,7 @@ class SimBoard : public PortIo {
     SimPci& pci() { return pci_; }
     SimSmbusController& smbus() { return smbus_; }
     SimClockChip& chip() { return chip_; }
+    SimCpu& cpu() { return cpu_; }
     const ProtocolLog& log() const { return log_; }
     ProtocolLog& log() { return log_; }
 
@@ -41,6 +43,7 @@ class SimBoard : public PortIo {
     SimPci pci_;
     SimSmbusController smbus_;
     SimClockChip chip_;
+    SimCpu cpu_{time_, chip_};
 };
 
 }  // namespace vantrel::sim
