@@ -7,6 +7,7 @@
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
 #include "ui/apply_workflow.h"
+#include "ui/frequency_fields.h"
 
 namespace vantrel {
 namespace {
@@ -385,6 +386,44 @@ TEST_F(RunSettings, TwoMessagesInOneRun) {
     EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), " 133.0");
     EXPECT_EQ(h.cpu.calls(), 2u);
 }
+
+// The run measures the processor again after leaving enhanced mode: the simulated core clock
+// follows the host clock the chip is running.
+struct MeasuredRun {
+    const char* label;
+    const char* text;
+    bool commit_fails;
+    double host_mhz_after;
+};
+
+class RunOnSimulatedCpu : public ::testing::TestWithParam<MeasuredRun> {};
+
+TEST_P(RunOnSimulatedCpu, ShowsTheCoreClockOfTheRunningHostClock) {
+    const auto& c = GetParam();
+    DialogHarness h(test::CpuSource::SimulatedCpu);
+    h.board.cpu().set_multiplier(7.5);
+    h.init();
+    h.controls.type(IDC_FREQ_EDIT, c.text);
+    if (c.commit_fails) {
+        h.fail_next(TransferKind::WordWrite, REG1F);
+    }
+
+    h.dialog.run_settings();
+
+    EXPECT_DOUBLE_EQ(h.board.chip().running_cpu_ext_mhz(), c.host_mhz_after);
+    EXPECT_NEAR(h.clock.cpu_speed_mhz, 7.5 * c.host_mhz_after, 2.0);
+    EXPECT_EQ(h.controls.text(IDC_CPU_SPEED), format_mhz_field(h.clock.cpu_speed_mhz));
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), static_cast<int>(c.host_mhz_after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, RunOnSimulatedCpu,
+                         ::testing::Values(MeasuredRun{"Unchanged", "", false, 133.0},
+                                           MeasuredRun{"Faster", "150", false, 150.0},
+                                           MeasuredRun{"Slower", "100", false, 100.0},
+                                           MeasuredRun{"LatchRefused", "200", true, 133.0}),
+                         [](const auto& param_info) {
+                             return std::string(param_info.param.label);
+                         });
 
 }  // namespace
 }  // namespace vantrel

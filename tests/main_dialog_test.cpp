@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
+#include "ui/frequency_fields.h"
 
 namespace vantrel {
 namespace {
@@ -339,6 +341,37 @@ TEST(OnPaint, LeavesANormalWindowToTheDefault) {
     DialogHarness h;
     h.dialog.on_paint();
     EXPECT_EQ(h.window.log(), std::vector<std::string>{"default"});
+}
+
+TEST(MainDialogInitOnSimulatedCpu, MeasuresTheCoreClockOnceTheChipIsFound) {
+    const struct {
+        unsigned cpu_divider;
+        std::uint8_t n;
+        double multiplier;
+    } cases[] = {{3, 132, 7.5}, {4, 132, 5.0}, {6, 124, 10.0}};
+    for (const auto& c : cases) {
+        DialogHarness h(test::CpuSource::SimulatedCpu);
+        h.board.chip().set_straps(c.cpu_divider, 3);
+        h.board.chip().power_up_pll(c.n, 31, 0);
+        h.board.cpu().set_multiplier(c.multiplier);
+
+        h.init();
+
+        const double core_mhz = c.multiplier * h.board.chip().running_cpu_ext_mhz();
+        EXPECT_NEAR(h.clock.cpu_speed_mhz, core_mhz, 2.0) << c.multiplier;
+        // Whole MHz, as the measurement stores it.
+        EXPECT_EQ(h.clock.cpu_speed_mhz, std::trunc(h.clock.cpu_speed_mhz));
+        EXPECT_EQ(h.controls.text(IDC_CPU_SPEED), format_mhz_field(h.clock.cpu_speed_mhz));
+        EXPECT_TRUE(h.board.log().violations().empty());
+    }
+}
+
+TEST(MainDialogInitOnSimulatedCpu, NoClockGeneratorMeansNoMeasurement) {
+    DialogHarness h(test::CpuSource::SimulatedCpu);
+    h.board.chip().queue_block_counts({16, 16, 17});
+    h.dialog.on_init_dialog();
+    EXPECT_TRUE(h.board.cpu().priority_history().empty());
+    EXPECT_EQ(h.controls.text(IDC_CPU_SPEED), "");
 }
 
 }  // namespace

@@ -15,10 +15,16 @@
 
 namespace vantrel::test {
 
+// Where the dialog's CPU speed comes from: a script of speeds, or the real measurement of the
+// simulated board's processor.
+enum class CpuSource : unsigned char { Scripted, SimulatedCpu };
+
 // A main dialog on the simulated board with fresh program-wide records and fake seams. The
 // board starts as SimBoard does (82801BA, CPU divider 3, N 132, M 31); change it before init().
 class DialogHarness {
   public:
+    explicit DialogHarness(CpuSource source = CpuSource::Scripted) : cpu_source(source) {}
+
     sim::SimBoard board;
     SmbusController controller;
     DeviceAddress device_address;
@@ -29,11 +35,16 @@ class DialogHarness {
     FakeDialogControls controls{res::kMainDialog};
     FakeDialogWindow window;
     FakeMessageBoxes messages;
+    VendorFlag vendor;
     FakeCpuSpeedMeter cpu{clock, {733.0f, 800.0f}};
+    MeasuredCpuSpeed measured_cpu{clock, board.cpu(), board.cpu(), vendor};
+    CpuSource cpu_source;
     MainDialog dialog{env()};
 
     MainDialogEnvironment env() {
-        return {controls,   window,         messages, cpu,   board,       board.time(),
+        CpuSpeedMeter& meter =
+            cpu_source == CpuSource::Scripted ? static_cast<CpuSpeedMeter&>(cpu) : measured_cpu;
+        return {controls,   window,         messages, meter, board,       board.time(),
                 controller, device_address, shadow,   clock, settings_key};
     }
 
