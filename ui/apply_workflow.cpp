@@ -12,7 +12,7 @@ namespace vantrel {
 
 namespace {
 
-// The original reads the box into a 4-byte buffer: three characters and the terminator.
+// The box is read through a 4-byte buffer: three characters and the terminator.
 constexpr std::size_t kEditReadChars = 3;
 
 constexpr std::uint8_t kReg21KeptBits = 0xC0;

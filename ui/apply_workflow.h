@@ -37,8 +37,8 @@ struct FrequencyRequest {
     int mhz;
 };
 
-// Reads the edit box's text as the 4-character buffer of the original does (at most three
-// characters, converted like the standard string-to-integer conversion).
+// Reads the edit box's text through a 4-character buffer (at most three characters, converted
+// like the standard string-to-integer conversion).
 FrequencyRequest read_frequency_request(const std::string& text);
 
 // "Run Settings": programs the clock chip with the dialog's choices and refreshes the display.
