@@ -19,15 +19,16 @@
 #include "platform/linux/linux_timing.h"
 #include "platform/linux/native_cpu.h"
 #include "platform/linux/real_sleeper.h"
+#include "res/dialog_templates.h"
 #include "sim/sim_board.h"
 
 namespace {
 
 using namespace vantrel;
 
-const char* delay_name(std::uint8_t code) {
-    static const char* const kNames[] = {"None", "150ps", "300ps", "450ps"};
-    return code < 4 ? kNames[code] : "?";
+// The group-delay names as the dialog's lists show them.
+std::string delay_name(std::uint8_t code) {
+    return code < std::size(res::kGroupDelayItems) ? std::string(res::kGroupDelayItems[code]) : "?";
 }
 
 int usage() {
@@ -84,8 +85,8 @@ int readout(PortIo& io, Sleeper& sleeper, CpuInstructions& cpu, SystemTiming& ti
         std::printf("CPU speed         : %8.3f MHz\n", double{state.cpu_speed_mhz});
     }
     std::printf("Group delay       : CPU %s, PCI %s, SDRAM %s, 3V66 %s\n",
-                delay_name(state.delay_cpu), delay_name(state.delay_pci),
-                delay_name(state.delay_sdram), delay_name(state.delay_3v66));
+                delay_name(state.delay_cpu).c_str(), delay_name(state.delay_pci).c_str(),
+                delay_name(state.delay_sdram).c_str(), delay_name(state.delay_3v66).c_str());
     std::printf("Spread spectrum   : %s, depth %u, model %u\n\n",
                 (shadow[REG00] & kReg00SpreadEnable) != 0 ? "on" : "off", state.spread_depth,
                 state.spread_model);
