@@ -7,20 +7,19 @@ namespace vantrel {
 
 namespace {
 
-constexpr double kReferenceMhz = 96.0;
 constexpr double kPciDivider = 12.0;
 constexpr double k3v66Divider = 6.0;
 
 // The CPU external frequency of candidate N with M = 31, in the order the formula is written:
 // 96 is multiplied first, then the division by M + 1 = 32, then by the divider.
 float candidate_mhz(int n_plus_one, std::uint8_t cpu_divider) {
-    return static_cast<float>(n_plus_one * kReferenceMhz / (kSolverPllM + 1) / cpu_divider);
+    return static_cast<float>(n_plus_one * kPllReferenceMhz / (kSolverPllM + 1) / cpu_divider);
 }
 
 }  // namespace
 
 void derive_frequencies(ClockState& state) {
-    state.vco_mhz = static_cast<float>((state.pll_n + 1) * kReferenceMhz / (state.pll_m + 1));
+    state.vco_mhz = static_cast<float>((state.pll_n + 1) * kPllReferenceMhz / (state.pll_m + 1));
     state.cpu_ext_mhz = static_cast<float>(double{state.vco_mhz} / state.cpu_divider);
     state.pci_mhz = static_cast<float>(double{state.vco_mhz} / kPciDivider);
 }

@@ -10,6 +10,8 @@ namespace vantrel {
 // double precision in the order written and each stored or compared result is rounded to single
 // precision, so that the dialog shows exactly the values the original hardware tool showed.
 
+// The PLL multiplies this reference: VCO = (N + 1) x 96 / (M + 1).
+inline constexpr double kPllReferenceMhz = 96.0;
 // The M the solver always uses: the VCO then moves in steps of 3 MHz.
 inline constexpr std::uint8_t kSolverPllM = 31;
 // The slider carries a tick mark every this many MHz.

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <sstream>
 
+#include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
 
 namespace vantrel::sim {
@@ -143,7 +144,7 @@ void SimClockChip::set_spread(bool enabled, unsigned model) {
 }
 
 double SimClockChip::running_vco_mhz() const {
-    return (running_n_ + 1) * 96.0 / (running_m_ + 1);
+    return (running_n_ + 1) * kPllReferenceMhz / (running_m_ + 1);
 }
 
 double SimClockChip::running_cpu_ext_mhz() const {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "ui/frequency_fields.h"
@@ -24,7 +25,6 @@ constexpr StoredValue kStoredValues[] = {
     {"REG22", REG22, &StoredSettings::reg22},
 };
 
-constexpr double kReferenceMhz = 96.0;
 // The divider straps: stored and live REG1F must agree in these bits.
 constexpr std::uint32_t kReg1FComparedBits = 0xF8;
 constexpr std::uint32_t kMaxSpreadDepth = 10;
@@ -39,7 +39,7 @@ int field(std::uint32_t value, int shift, std::uint32_t mask) {
 
 TargetFrequency target_frequency(std::uint32_t reg11, std::uint32_t reg13,
                                  std::uint8_t cpu_divider) {
-    const double q = (static_cast<double>(reg11) + 1.0) * kReferenceMhz /
+    const double q = (static_cast<double>(reg11) + 1.0) * kPllReferenceMhz /
                      (static_cast<double>(reg13) + 1.0) / cpu_divider;
     if (!std::isfinite(q) || std::fabs(q) > kLargestTarget) {
         return {false, 0};
