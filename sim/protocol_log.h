@@ -11,7 +11,6 @@ class ProtocolLog {
   public:
     void violation(std::string what) { violations_.push_back(std::move(what)); }
     const std::vector<std::string>& violations() const { return violations_; }
-    void clear() { violations_.clear(); }
 
   private:
     std::vector<std::string> violations_;

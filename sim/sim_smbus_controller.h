@@ -27,13 +27,10 @@ class SimSmbusController {
 
     // Ordinals and occurrences count the transactions started after the fault is injected.
     void inject(const Fault& fault) { faults_.push_back(Armed{fault, false, 0}); }
-    void clear_faults() { faults_.clear(); }
 
     std::uint8_t read(std::uint16_t offset);
     void write(std::uint16_t offset, std::uint8_t value);
 
-    bool busy() const { return active_; }
-    std::uint8_t status() const { return status_; }
     const std::vector<TransferRecord>& transfers() const { return records_; }
     void clear_transfers() { records_.clear(); }
 

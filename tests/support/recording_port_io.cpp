@@ -60,14 +60,6 @@ void RecordingPortIo::sleep_ms(std::uint32_t milliseconds) {
     log_.push_back(vantrel::test::sleep_ms(milliseconds));
 }
 
-unsigned RecordingPortIo::count(Access::Kind kind) const {
-    unsigned n = 0;
-    for (const auto& a : log_) {
-        n += a.kind == kind ? 1u : 0u;
-    }
-    return n;
-}
-
 unsigned RecordingPortIo::count_reads_of(std::uint16_t port) const {
     unsigned n = 0;
     for (const auto& a : log_) {

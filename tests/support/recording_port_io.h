@@ -54,7 +54,6 @@ class RecordingPortIo : public PortIo, public Sleeper {
     void sleep_ms(std::uint32_t milliseconds) override;
 
     const std::vector<Access>& log() const { return log_; }
-    unsigned count(Access::Kind kind) const;
     unsigned count_reads_of(std::uint16_t port) const;
 
   private:
