@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bus/sleeper.h"
+#include "sim/fault_plan.h"
+#include "sim/sim_board.h"
+#include "sim/sim_time.h"
+
+namespace vantrel::sim {
+
+// How a simulated board is set up. Every front end takes the same option list after
+// --simulate= (or /simulate: on Windows) and parses it here, so the options mean the same
+// everywhere. Fields left unset keep the board as SimBoard builds it.
+struct BoardOptions {
+    std::optional<std::uint32_t> hub_id;  // kNoDevice for "no hub"
+    bool unprogrammed_base = false;       // the SMBus base register reads 0x0001
+    std::optional<unsigned> cpu_divider;  // 3, 4 or 6
+    std::optional<unsigned> sdram_divider;  // 3 or 4
+    std::optional<std::uint8_t> pll_n;
+    std::optional<std::uint8_t> pll_m;
+    std::optional<std::uint8_t> spread_depth;
+    std::optional<unsigned> delay_cpu;  // codes 0..3
+    std::optional<unsigned> delay_pci;
+    std::optional<unsigned> delay_sdram;
+    std::optional<unsigned> delay_3v66;
+    std::optional<bool> spread_on;
+    std::optional<unsigned> spread_model;  // 0..7
+    std::optional<double> multiplier;      // CPU core clock over the CPU external clock
+    std::string dump_path;                 // an i2cdump-style file to load into the chip
+    std::vector<Fault> faults;
+    bool real_pauses = true;  // whether the SMBus polls and pauses take real time
+};
+
+// Parses a comma-separated option list ("hub=ab,dividers=4/3,fault=..."); the empty list is
+// the default board. On failure returns false and `error` names the option that was wrong.
+bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error);
+
+// Builds the board the options describe. `dump_text` is the content of options.dump_path,
+// read by the caller (empty when there is none). On failure returns false with the reason.
+bool apply_board_options(const BoardOptions& options, const std::string& dump_text,
+                         SimBoard& board, std::string& error);
+
+// The option list as --help prints it, one option a line.
+std::string_view board_options_help();
+
+// The simulated board's sleeper when its pauses should be felt: advances the board's time and
+// sleeps for real through the platform's sleeper.
+class PacedSleeper : public Sleeper {
+  public:
+    PacedSleeper(SimTime& time, Sleeper& real) : time_(time), real_(real) {}
+    void sleep_ms(std::uint32_t milliseconds) override {
+        time_.sleep_ms(milliseconds);
+        real_.sleep_ms(milliseconds);
+    }
+
+  private:
+    SimTime& time_;
+    Sleeper& real_;
+};
+
+}  // namespace vantrel::sim
