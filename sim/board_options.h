@@ -17,9 +17,9 @@ namespace vantrel::sim {
 // --simulate= (or /simulate: on Windows) and parses it here, so the options mean the same
 // everywhere. Fields left unset keep the board as SimBoard builds it.
 struct BoardOptions {
-    std::optional<std::uint32_t> hub_id;  // kNoDevice for "no hub"
-    bool unprogrammed_base = false;       // the SMBus base register reads 0x0001
-    std::optional<unsigned> cpu_divider;  // 3, 4 or 6
+    std::optional<std::uint32_t> hub_id;    // kNoDevice for "no hub"
+    bool unprogrammed_base = false;         // the SMBus base register reads 0x0001
+    std::optional<unsigned> cpu_divider;    // 3, 4 or 6
     std::optional<unsigned> sdram_divider;  // 3 or 4
     std::optional<std::uint8_t> pll_n;
     std::optional<std::uint8_t> pll_m;
@@ -42,8 +42,8 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
 
 // Builds the board the options describe. `dump_text` is the content of options.dump_path,
 // read by the caller (empty when there is none). On failure returns false with the reason.
-bool apply_board_options(const BoardOptions& options, const std::string& dump_text,
-                         SimBoard& board, std::string& error);
+bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
+                         std::string& error);
 
 // The option list as --help prints it, one option a line.
 std::string_view board_options_help();

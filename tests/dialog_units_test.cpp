@@ -20,17 +20,16 @@ TEST_P(BaseUnits, AverageOfFiftyTwoLettersRoundedHalfUp) {
     EXPECT_EQ(units.y, GetParam().expected.y);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fonts, BaseUnits,
-    ::testing::Values(
-        // 312 / 26 = 12, (12 + 1) / 2 = 6: an average of exactly 6 stays 6.
-        BaseUnitCase{"Average6", {312, 15}, {6, 15}},
-        // 338 / 26 = 13, (13 + 1) / 2 = 7: an average of 6.5 rounds up.
-        BaseUnitCase{"Average6Half", {338, 15}, {7, 15}},
-        // 337 / 26 = 12 (truncated first), so 6.48 stays 6.
-        BaseUnitCase{"JustBelowHalf", {337, 14}, {6, 14}},
-        BaseUnitCase{"SystemFont8x16", {416, 16}, {8, 16}}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Fonts, BaseUnits,
+                         ::testing::Values(
+                             // 312 / 26 = 12, (12 + 1) / 2 = 6: an average of exactly 6 stays 6.
+                             BaseUnitCase{"Average6", {312, 15}, {6, 15}},
+                             // 338 / 26 = 13, (13 + 1) / 2 = 7: an average of 6.5 rounds up.
+                             BaseUnitCase{"Average6Half", {338, 15}, {7, 15}},
+                             // 337 / 26 = 12 (truncated first), so 6.48 stays 6.
+                             BaseUnitCase{"JustBelowHalf", {337, 14}, {6, 14}},
+                             BaseUnitCase{"SystemFont8x16", {416, 16}, {8, 16}}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 struct PixelCase {
     const char* label;

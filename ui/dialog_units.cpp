@@ -12,8 +12,8 @@ constexpr int kDialogUnitsPerBaseY = 8;
 int mul_div(int value, int numerator, int denominator) {
     const long long product = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
-    const long long rounded = product >= 0 ? (product + half) / denominator
-                                           : -((-product + half) / denominator);
+    const long long rounded =
+        product >= 0 ? (product + half) / denominator : -((-product + half) / denominator);
     return static_cast<int>(rounded);
 }
 
