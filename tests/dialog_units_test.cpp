@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "res/dialog_templates.h"
+#include "support/param_name.h"
 #include "ui/dialog_units.h"
 
 namespace vantrel {
@@ -29,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Fonts, BaseUnits,
                              // 337 / 26 = 12 (truncated first), so 6.48 stays 6.
                              BaseUnitCase{"JustBelowHalf", {337, 14}, {6, 14}},
                              BaseUnitCase{"SystemFont8x16", {416, 16}, {8, 16}}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         test::ByLabel());
 
 struct PixelCase {
     const char* label;
@@ -62,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         PixelCase{"HalvesRoundUp", {1, 1, 1, 1}, {6, 12}, {2, 2, 2, 2}},
         // Negative coordinates round half away from zero, as MulDiv does.
         PixelCase{"Negative", {-1, -1, 0, 0}, {6, 12}, {-2, -2, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::ByLabel());
 
 TEST(DialogClientPixels, MainDialogAtSixByFifteen) {
     const PixelRect client = dialog_client_pixels(res::kMainDialog, {6, 15});
