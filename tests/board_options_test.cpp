@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,10 @@ struct ParseCase {
     const char* summary;
 };
 
+void PrintTo(const ParseCase& row, std::ostream* os) {
+    *os << row.label;
+}
+
 class OptionsParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(OptionsParse, SetsWhatTheListNames) {
@@ -151,6 +156,10 @@ struct RejectCase {
     const char* text;
     const char* error;  // the whole message: the option in quotes, then why
 };
+
+void PrintTo(const RejectCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class OptionsReject : public ::testing::TestWithParam<RejectCase> {};
 
@@ -301,6 +310,10 @@ struct BoardCase {
     void (*check)(const Found& found, sim::SimBoard& board);
 };
 
+void PrintTo(const BoardCase& row, std::ostream* os) {
+    *os << row.label;
+}
+
 class OptionsBuild : public ::testing::TestWithParam<BoardCase> {};
 
 TEST_P(OptionsBuild, TheDriverFindsWhatTheOptionsSay) {
@@ -387,6 +400,10 @@ struct FaultCase {
     std::vector<int> results;
 };
 
+void PrintTo(const FaultCase& row, std::ostream* os) {
+    *os << row.label;
+}
+
 class OptionsFaults : public ::testing::TestWithParam<FaultCase> {};
 
 // Enters enhanced mode, then reads and writes REG21 and REG22 twice over.
@@ -463,6 +480,10 @@ struct DumpCase {
     const char* message;  // the error, or the notice on success
     int pll_n;            // what the chip then holds in REG11 (on success)
 };
+
+void PrintTo(const DumpCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class OptionsDump : public ::testing::TestWithParam<DumpCase> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ostream>
 #include <string>
 
 #include "bus/register_dump.h"
@@ -25,6 +26,10 @@ struct RejectCase {
     std::string text;
     const char* error;  // the whole message
 };
+
+void PrintTo(const RejectCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class DumpRejects : public ::testing::TestWithParam<RejectCase> {};
 
@@ -79,6 +84,10 @@ struct AcceptCase {
     std::size_t probe;    // a register to look at
     std::uint8_t value;   // what it holds afterwards
 };
+
+void PrintTo(const AcceptCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class DumpAccepts : public ::testing::TestWithParam<AcceptCase> {};
 
@@ -156,6 +165,10 @@ struct MissingCase {
     std::array<bool, 8> given;
     const char* text;
 };
+
+void PrintTo(const MissingCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class MissingRegisters : public ::testing::TestWithParam<MissingCase> {};
 

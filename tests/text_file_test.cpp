@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "platform/linux/text_file.h"
@@ -46,6 +47,10 @@ struct FileCase {
     bool ok;
     const char* result;  // the text read, or the error
 };
+
+void PrintTo(const FileCase& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class SmallFile : public ::testing::TestWithParam<FileCase> {};
 
