@@ -3,6 +3,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3)
+# The Windows 95/98 program: MinGW-w64 for i686 with the win32 thread model, and 32-bit Wine on
+# a virtual X display for its tests.
+packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,6 +20,20 @@ if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         sudo="sudo"
     fi
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# Wine's loader is a 32-bit program; a kernel without IA-32 emulation runs it under qemu-i386.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1 &&
+    ! dpkg-query -W -f='${Status}' qemu-user 2>/dev/null | grep -q "install ok installed"; then
+    echo "Installing: qemu-user (this kernel runs no 32-bit programs)"
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends qemu-user
 fi

@@ -31,9 +31,10 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr char kNtRefusal[] =
-    "Vantrel reaches the clock generator through the processor's I/O ports, which Windows NT, "
-    "2000 and XP do not let a program use; trying would crash it.\n\n"
+constexpr char kPortsRefused[] =
+    "Vantrel reaches the clock generator through the processor's I/O ports, which this system "
+    "does not let a program use: Windows NT, 2000 and XP forbid it (in a Windows 98 "
+    "compatibility mode too), and so do emulators that keep the ports to themselves.\n\n"
     "The hardware is left alone. Vantrel runs on Windows 95 and 98; \"vantrel.exe /simulate\" "
     "shows it on a simulated board.";
 
@@ -189,8 +190,8 @@ int run_program(HINSTANCE instance, const char* command_line) {
         if (!machine.simulate(command.board_options)) {
             return kExitUsage;
         }
-    } else if (platform::nt_family()) {
-        error_box(kNtRefusal);
+    } else if (platform::nt_family() || !platform::user_port_access_allowed()) {
+        error_box(kPortsRefused);
         if (command.load) {
             return kExitFailed;
         }

@@ -18,6 +18,12 @@ class Win32PortIo : public PortIo {
     void write_dword(std::uint16_t port, std::uint32_t value) override;
 };
 
+// Whether a user-mode IN reaches the ports here: one 32-bit read of the PCI address port 0xCF8,
+// which only reads back the address latch, made under an exception handler. It faults on the
+// NT family (also when a compatibility mode reports Windows 98) and under emulators that do
+// not pass ports through; the fault is caught and the answer is false instead of a crash.
+bool user_port_access_allowed();
+
 // A machine whose ports the program may not touch: every read answers all ones, as an empty
 // bus does, and writes go nowhere. Discovery then finds no controller, and the dialog opens in
 // its "no controller" state.
