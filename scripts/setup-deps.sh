@@ -27,13 +27,3 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# Wine's loader is a 32-bit program; a kernel without IA-32 emulation runs it under qemu-i386.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1 &&
-    ! dpkg-query -W -f='${Status}' qemu-user 2>/dev/null | grep -q "install ok installed"; then
-    echo "Installing: qemu-user (this kernel runs no 32-bit programs)"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends qemu-user
-fi

@@ -16,6 +16,15 @@ echo "vantrel.exe: $(stat -c %s "$build/vantrel.exe") bytes"
 
 echo "== Windows: Windows 95/98 imports and header"
 bash "$root/scripts/check-win98-imports.sh" "$build/vantrel.exe" GUI
+# The streams and locales would multiply the program's size; the link map names every library
+# member that went into it.
+streams="$(grep -oE 'libstdc\+\+\.a\((ios|ios_init|locale|locale_init|istream|ostream|sstream|fstream|iostream)[a-z_-]*\.o\)' \
+    "$build/win32/vantrel.map" | sort -u || true)"
+if [ -n "$streams" ]; then
+    echo "FAIL vantrel.exe links iostreams:" $streams
+    exit 1
+fi
+echo "ok   vantrel.exe links no iostreams"
 
 echo "== Windows: the program under Wine"
 work="$(mktemp -d)"
@@ -27,30 +36,24 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Wine's loader is a 32-bit Linux program. Where the kernel runs none (no IA-32 emulation), it
-# runs under qemu-i386 instead, through wrappers that Wine finds beside its loader: far slower,
-# but the same Wine.
-wine_dir=/usr/lib/wine
-if "$wine_dir/wine" --version >/dev/null 2>&1; then
-    WINE_CMD="$wine_dir/wine"
-    WINESERVER_CMD="$wine_dir/wineserver"
-elif command -v qemu-i386 >/dev/null && qemu-i386 "$wine_dir/wine" --version >/dev/null 2>&1; then
-    echo "(this kernel runs no 32-bit programs: Wine runs under qemu-i386, which is slow)"
-    shim="$work/wine-bin"
-    mkdir -p "$shim/lib/wine"
-    ln -s /usr/lib/i386-linux-gnu "$shim/lib/i386-linux-gnu"
-    ln -s /usr/share "$shim/share"
-    cp "$wine_dir/wine" "$shim/lib/wine/wine.bin"
-    printf '#!/bin/sh\nexec qemu-i386 "%s" "$@"\n' "$shim/lib/wine/wine.bin" >"$shim/lib/wine/wine"
-    printf '#!/bin/sh\nexec qemu-i386 "$@"\n' >"$shim/lib/wine/wine-preloader"
-    printf '#!/bin/sh\nexec qemu-i386 "%s" "$@"\n' "$wine_dir/wineserver32" \
-        >"$shim/lib/wine/wineserver"
-    chmod +x "$shim/lib/wine/wine" "$shim/lib/wine/wine-preloader" "$shim/lib/wine/wineserver"
-    WINE_CMD="$shim/lib/wine/wine"
-    WINESERVER_CMD="$shim/lib/wine/wineserver"
-    export WINELOADER="$WINE_CMD" WINESERVER="$WINESERVER_CMD" WINELOADERNOEXEC=1
-else
-    echo "FAIL Wine cannot run here: $wine_dir/wine does not start (is wine32:i386 installed?)"
+if [ "${VANTREL_SKIP_WINE:-0}" = 1 ]; then
+    echo "SKIPPED the Wine tests (VANTREL_SKIP_WINE=1): vantrel.exe was built and its imports checked,"
+    echo "        but not run"
+    exit 0
+fi
+
+# Wine's loader is a 32-bit Linux program: the kernel must run 32-bit programs (IA-32
+# emulation). Emulating it with qemu-i386 is no way out: Wine's secondary threads, and with
+# them its desktop process, crash there.
+WINE_CMD=/usr/lib/wine/wine
+WINESERVER_CMD=/usr/lib/wine/wineserver
+if ! "$WINE_CMD" --version >/dev/null 2>&1; then
+    if [ -x "$WINE_CMD" ] && [ "$(uname -m)" = x86_64 ]; then
+        echo "FAIL Wine cannot run here: this kernel runs no 32-bit programs (no IA-32 emulation)."
+        echo "     Run the Wine tests on a machine that does, or set VANTREL_SKIP_WINE=1 to skip them."
+    else
+        echo "FAIL Wine cannot run here: $WINE_CMD does not start (is wine32:i386 installed?)"
+    fi
     exit 1
 fi
 export WINE_CMD WINESERVER_CMD

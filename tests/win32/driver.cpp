@@ -176,6 +176,22 @@ BOOL CALLBACK match_window(HWND hwnd, LPARAM data) {
     return TRUE;
 }
 
+BOOL CALLBACK find_icon(HWND child, LPARAM data) {
+    if (class_of(child) == "Static" && (style_of(child) & SS_TYPEMASK) == SS_ICON &&
+        IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+        *reinterpret_cast<bool*>(data) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Whether a window shows an icon in a static icon control of its own.
+bool has_icon(HWND window) {
+    bool found = false;
+    EnumChildWindows(window, find_icon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 bool is_message_box(HWND hwnd) {
     return GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
 }
@@ -275,21 +291,6 @@ class Run {
     }
 
   private:
-    static BOOL CALLBACK find_icon(HWND child, LPARAM data) {
-        if (class_of(child) == "Static" && (style_of(child) & SS_TYPEMASK) == SS_ICON &&
-            IsWindowVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0) {
-            *reinterpret_cast<bool*>(data) = true;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    static bool has_icon(HWND box) {
-        bool found = false;
-        EnumChildWindows(box, find_icon, reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-
     PROCESS_INFORMATION process_{};
     bool started_ = false;
 };
@@ -474,6 +475,7 @@ void caution_notice() {
                   (GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 2);
         check_text(s + "the notice's check box", item_text(notice, IDC_DONT_SHOW),
                    "Don't show this message next time.");
+        check_true(s + "the notice shows its caution icon", has_icon(notice));
 
         post_key(notice, VK_ESCAPE);
         Sleep(300);
@@ -654,6 +656,7 @@ void main_dialog_layout(HWND main, const std::string& s) {
     check_true(s + "the slider has automatic ticks",
                has_style(GetDlgItem(main, IDC_FREQ_SLIDER), TBS_AUTOTICKS));
     check_true(s + "the dialog has its icon", SendMessageA(main, WM_GETICON, ICON_BIG, 0) != 0);
+    check_true(s + "the dialog shows its icon beside the version line", has_icon(main));
 
     struct ListRow {
         int id;
