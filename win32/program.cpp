@@ -142,10 +142,13 @@ int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine
         return kExitFailed;
     }
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
-    const MainDialogEnvironment env{
-        framework.controls(), framework.window(), load.messages(),     meter,
-        machine.io(),         machine.sleeper(),  records.controller,  records.device_address,
-        records.shadow,       records.clock,      records.settings_key};
+    HiddenDialogWindow window;
+    const MainDialogEnvironment env{framework.controls(), window,
+                                    load.messages(),      meter,
+                                    machine.io(),         machine.sleeper(),
+                                    records.controller,   records.device_address,
+                                    records.shadow,       records.clock,
+                                    records.settings_key};
     MainDialog dialog(env);
     const StartupLoadOutcome outcome = load.run(dialog, records.settings_key);
     framework.destroy_hidden(hidden);

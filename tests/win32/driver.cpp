@@ -192,16 +192,19 @@ bool has_icon(HWND window) {
     return found;
 }
 
-bool is_message_box(HWND hwnd) {
-    return GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
-}
-
 bool is_caution(HWND hwnd) {
     return GetDlgItem(hwnd, IDC_DONT_SHOW) != nullptr;
 }
 
 bool is_main(HWND hwnd) {
     return caption_of(hwnd) == kMainTitle && GetDlgItem(hwnd, IDC_RUN_SETTINGS) != nullptr;
+}
+
+// A message box has its text in a static with ID 0xFFFF. So do the labels of the program's own
+// dialogs (a template's -1 is 0xFFFF), so those are told apart by their other controls.
+bool is_message_box(HWND hwnd) {
+    return GetDlgItem(hwnd, kMessageBoxTextId) != nullptr && !is_caution(hwnd) &&
+           GetDlgItem(hwnd, IDC_RUN_SETTINGS) == nullptr;
 }
 
 // A message box as the user sees it.
@@ -539,10 +542,9 @@ void caution_notice() {
     }
 }
 
-// Starts the program with the notice switched off and returns its main dialog.
-HWND open_main(Run& run) {
+// Switches the caution notice off for the next start.
+void no_notice() {
     write_dword("Caution", 0);
-    return run.wait_main();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -692,8 +694,9 @@ void main_dialog_per_board() {
     bool layout_checked = false;
     for (const BoardRow& row : kBoards) {
         const std::string s = std::string("main dialog, ") + row.label + ": ";
+        no_notice();
         Run run(simulate(row.options));
-        const HWND main = open_main(run);
+        const HWND main = run.wait_main();
         check_true(s + "opens", main != nullptr);
         if (main == nullptr) {
             continue;
@@ -765,8 +768,9 @@ void slider_and_check_box() {
     };
     for (const Row& row : rows) {
         const std::string s = std::string("slider, ") + row.label + ": ";
+        no_notice();
         Run run(simulate(row.options));
-        const HWND main = open_main(run);
+        const HWND main = run.wait_main();
         if (main == nullptr) {
             report(false, s + "opens");
             continue;
@@ -779,8 +783,9 @@ void slider_and_check_box() {
     }
 
     const std::string s = "spread-spectrum box: ";
+    no_notice();
     Run run(simulate(""));
-    const HWND main = open_main(run);
+    const HWND main = run.wait_main();
     if (main == nullptr) {
         report(false, s + "opens");
         return;
@@ -820,8 +825,9 @@ void run_settings() {
     };
     for (const Row& row : rows) {
         const std::string s = std::string("Run Settings, ") + row.label + ": ";
+        no_notice();
         Run run(simulate(row.options));
-        const HWND main = open_main(run);
+        const HWND main = run.wait_main();
         if (main == nullptr) {
             report(false, s + "opens");
             continue;
@@ -860,8 +866,9 @@ constexpr char kSavedBoard[] =
 void save_settings() {
     const std::string s = "Save Settings: ";
     forget_everything();
+    no_notice();
     Run run(simulate(kSavedBoard));
-    const HWND main = open_main(run);
+    const HWND main = run.wait_main();
     if (main == nullptr) {
         report(false, s + "opens");
         return;
@@ -918,8 +925,9 @@ void load_settings() {
         const std::string s = std::string("Load Settings, ") + row.label + ": ";
         // Saved from the board itself, then changed as the row says.
         forget_everything();
+        no_notice();
         Run run(simulate(kSavedBoard));
-        const HWND main = open_main(run);
+        const HWND main = run.wait_main();
         if (main == nullptr) {
             report(false, s + "opens");
             continue;
@@ -970,7 +978,7 @@ void failed_initialisation() {
     };
     for (const Row& row : rows) {
         const std::string s = std::string("initialisation, ") + row.label + ": ";
-        write_dword("Caution", 0);
+        no_notice();
         Run run(simulate(row.options));
         const Box box = run.wait_box();
         check_text(s + "message", box.text, row.message);
@@ -1013,8 +1021,9 @@ void load_at_start() {
     const std::string s = "/load: ";
     forget_everything();
     {
+        no_notice();
         Run save(simulate(kSavedBoard));
-        const HWND main = open_main(save);
+        const HWND main = save.wait_main();
         if (main == nullptr) {
             report(false, s + "saving first");
             return;
@@ -1126,7 +1135,8 @@ void refused_hardware() {
         }
         const std::string s = std::string("refused ports, ") + row.label + ": ";
         g_program = row.program;
-        write_dword("Caution", 0);
+        forget_everything();
+        no_notice();
         {
             Run run("");
             const Box refusal = run.wait_box();
