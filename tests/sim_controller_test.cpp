@@ -251,6 +251,7 @@ TEST_P(BlockWriteStop, LeavesTheBytesBeforeTheRefusalWritten) {
         const bool written = i < row.taken;
         EXPECT_EQ(bus.board.chip().reg(i), written ? bytes[i] : before[i]) << i;
     }
+    ASSERT_EQ(bus.board.smbus().transfers().size(), 1u);
     EXPECT_EQ(bus.board.smbus().transfers().back().data.size(), row.taken);
 }
 
