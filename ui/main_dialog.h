@@ -60,7 +60,7 @@ class MainDialog {
     void on_paint();
     IconHandle on_query_drag_icon() const { return main_icon_; }
 
-    // Until initialisation has found the controller and the clock generator these four, and
+    // Until initialisation has found the controller and the clock generator these three, and
     // the slider and check-box handlers, do nothing: a disabled control is not the only way an
     // event arrives, and none may reach the bus.
     void run_settings();
