@@ -2,8 +2,9 @@
 
 #include "bus/port_io.h"
 #include "bus/sleeper.h"
+#include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
-#include "bus/smbus_host.h"
+#include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "res/resource_ids.h"
 #include "ui/apply_workflow.h"
@@ -33,6 +34,10 @@ struct MainDialogEnvironment {
     RegisterShadow& shadow;
     ClockState& clock;
     const SettingsKey& settings_key;
+    // How the bus is reached. Left null, the dialog uses direct port access through `io`,
+    // `sleeper`, `controller`, `device_address` and `shadow`; a backend given here must keep
+    // that same controller record and shadow.
+    SmbusBackend* backend = nullptr;
 };
 
 // The main dialog's logic, bound to its window through the seams. A front end creates the
@@ -68,7 +73,8 @@ class MainDialog {
     void stop_error(const char* text);
 
     MainDialogEnvironment env_;
-    SmbusHost host_;
+    PortSmbusBackend port_backend_;
+    SmbusBackend& backend_;
     ApplyWorkflow apply_;
     SettingsStore store_;
     IconHandle main_icon_;
