@@ -139,11 +139,14 @@ BusChoice choose_bus(BusRequest request, const SmbusSysfs& sysfs, I2cDevSystem& 
     if (request == BusRequest::Ports) {
         if (driver_bound) {
             const SmbusFunction& f = *sysfs.function;
-            return refuse(
-                "The kernel's driver " + quoted(f.driver) + " is bound to " + hub_function(f) +
-                "; direct port access would race it on the bus. Use the kernel path "
-                "(leave out --bus ports), or unbind the driver first: \"echo " +
-                f.pci_name + " | sudo tee /sys/bus/pci/drivers/" + f.driver + "/unbind\".");
+            const std::string unbind = "\"echo " + f.pci_name +
+                                       " | sudo tee /sys/bus/pci/drivers/" + f.driver + "/unbind\"";
+            const char* instead = sysfs.adapter ? " Use the kernel path (leave out --bus ports), "
+                                                  "or unbind the driver first: "
+                                                : " Unbind the driver first: ";
+            return refuse("The kernel's driver " + quoted(f.driver) + " is bound to " +
+                          hub_function(f) + "; direct port access would race it on the bus." +
+                          instead + unbind + ".");
         }
         return ports({});
     }
