@@ -26,8 +26,6 @@ constexpr int kShownControls[] = {
 };
 constexpr int kTextControls[] = {IDC_GENERATOR,    IDC_SM_TYPE,  IDC_FREQ_EDIT,  IDC_CPU_SPEED,
                                  IDC_CPU_EXT_FREQ, IDC_PCI_FREQ, IDC_SDRAM_FREQ, IDC_3V66_FREQ};
-constexpr int kLists[] = {IDC_DELAY_CPU,  IDC_DELAY_PCI,    IDC_DELAY_SDRAM,
-                          IDC_DELAY_3V66, IDC_SPREAD_DEPTH, IDC_SPREAD_MODEL};
 
 using Transfer =
     std::tuple<TransferKind, std::uint8_t, std::uint8_t, std::vector<std::uint8_t>, bool>;
@@ -44,10 +42,8 @@ struct Outcome {
     std::vector<float> frequencies;
     std::vector<unsigned> clock_fields;
     std::vector<std::string> texts;
-    std::vector<int> selections;
     std::vector<bool> enabled;
     int slider = 0;
-    int check = 0;
     ChipsetKind kind = ChipsetKind::None;
     std::vector<Transfer> transfers;
 };
@@ -68,14 +64,10 @@ Outcome outcome_of(DialogHarness& h) {
     for (const int id : kTextControls) {
         o.texts.push_back(h.controls.text(id));
     }
-    for (const int id : kLists) {
-        o.selections.push_back(h.controls.selection(id));
-    }
     for (const int id : kShownControls) {
         o.enabled.push_back(h.controls.enabled(id));
     }
     o.slider = h.controls.slider_position(IDC_FREQ_SLIDER);
-    o.check = h.controls.check_state(IDC_SPREAD_ENABLE);
     o.kind = h.controller.kind;
     for (const auto& t : h.new_transfers()) {
         o.transfers.emplace_back(t.kind, t.address, t.reg, t.data, t.ok);
@@ -160,10 +152,8 @@ TEST_P(BackendParity, SameRegistersMessagesAndRollbackOnBothBuses) {
     EXPECT_EQ(kernel.frequencies, ports.frequencies);
     EXPECT_EQ(kernel.clock_fields, ports.clock_fields);
     EXPECT_EQ(kernel.texts, ports.texts);
-    EXPECT_EQ(kernel.selections, ports.selections);
     EXPECT_EQ(kernel.enabled, ports.enabled);
     EXPECT_EQ(kernel.slider, ports.slider);
-    EXPECT_EQ(kernel.check, ports.check);
     EXPECT_EQ(kernel.kind, ports.kind);
     EXPECT_EQ(kernel.transfers, ports.transfers);
     // Each scenario does something on the bus, so equal traces are not two empty ones.
@@ -172,83 +162,71 @@ TEST_P(BackendParity, SameRegistersMessagesAndRollbackOnBothBuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, BackendParity,
-    ::testing::Values(
-        ParityRow{"Startup", default_board, {}, {}, nothing},
-        ParityRow{"StartupChipNotFound",
-                  [](sim::SimBoard& b) {
-                      b.chip().queue_block_counts({16, 16, 17});
-                  },
-                  {},
-                  {},
-                  nothing},
-        ParityRow{"StartupReadOfReg13Fails",
-                  default_board,
-                  {{TransferKind::WordRead, REG13, 1, FaultAction::DeviceError}},
-                  {},
-                  nothing},
-        ParityRow{"StartupEnterTimesOut",
-                  default_board,
-                  {{TransferKind::BlockWrite, 0x00, 2, FaultAction::Timeout}},
-                  {},
-                  nothing},
-        ParityRow{"RunEverything", busy_board, {}, {}, change_everything},
-        ParityRow{"RunEmptyBox", busy_board, {}, {}, [](DialogHarness& h) { run_at(h, ""); }},
-        ParityRow{"RunInvalidFrequencyThenValid",
-                  default_board,
-                  {},
-                  {},
-                  [](DialogHarness& h) {
-                      run_at(h, "251");
-                      run_at(h, "100");
-                  }},
-        ParityRow{"EnterRefused",
-                  busy_board,
-                  {},
-                  {{TransferKind::BlockWrite, 0x00, 1, FaultAction::BusError}},
-                  change_everything},
-        ParityRow{"Reg21ReadFails",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordRead, REG21, 1, FaultAction::DeviceError}},
-                  change_everything},
-        ParityRow{"Reg22WriteTimesOut",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordWrite, REG22, 1, FaultAction::Timeout}},
-                  change_everything},
-        ParityRow{"CommitReg13Fails",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordWrite, REG13, 1, FaultAction::DeviceError}},
-                  change_everything},
-        ParityRow{"LatchReg1FFails",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordWrite, REG1F, 1, FaultAction::BusError}},
-                  change_everything},
-        ParityRow{"LeaveFailsAfterACommit",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordWrite, REG10, 1, FaultAction::DeviceError}},
-                  change_everything},
-        ParityRow{"RolledBackThenRetried",
-                  busy_board,
-                  {},
-                  {{TransferKind::WordWrite, REG11, 1, FaultAction::DeviceError}},
-                  [](DialogHarness& h) {
-                      change_everything(h);
-                      run_at(h, "");
-                  }},
-        ParityRow{"SaveThenLoad",
-                  busy_board,
-                  {},
-                  {},
-                  [](DialogHarness& h) {
-                      h.open_key();
-                      h.dialog.save_settings();
-                      change_everything(h);
-                      h.dialog.load_settings();
-                  }}),
+    ::testing::Values(ParityRow{"Startup", default_board, {}, {}, nothing},
+                      ParityRow{"StartupChipNotFound",
+                                [](sim::SimBoard& b) {
+                                    b.chip().queue_block_counts({16, 16, 17});
+                                },
+                                {},
+                                {},
+                                nothing},
+                      ParityRow{"StartupReadOfReg13Fails",
+                                default_board,
+                                {{TransferKind::WordRead, REG13, 1, FaultAction::DeviceError}},
+                                {},
+                                nothing},
+                      ParityRow{"StartupEnterTimesOut",
+                                default_board,
+                                {{TransferKind::BlockWrite, 0x00, 2, FaultAction::Timeout}},
+                                {},
+                                nothing},
+                      ParityRow{"RunEverything", busy_board, {}, {}, change_everything},
+                      ParityRow{"RunInvalidFrequencyThenValid",
+                                default_board,
+                                {},
+                                {},
+                                [](DialogHarness& h) {
+                                    run_at(h, "251");
+                                    run_at(h, "100");
+                                }},
+                      ParityRow{"EnterRefused",
+                                busy_board,
+                                {},
+                                {{TransferKind::BlockWrite, 0x00, 1, FaultAction::BusError}},
+                                change_everything},
+                      ParityRow{"Reg21ReadFails",
+                                busy_board,
+                                {},
+                                {{TransferKind::WordRead, REG21, 1, FaultAction::DeviceError}},
+                                change_everything},
+                      ParityRow{"CommitReg13Fails",
+                                busy_board,
+                                {},
+                                {{TransferKind::WordWrite, REG13, 1, FaultAction::DeviceError}},
+                                change_everything},
+                      ParityRow{"LeaveFailsAfterACommit",
+                                busy_board,
+                                {},
+                                {{TransferKind::WordWrite, REG10, 1, FaultAction::DeviceError}},
+                                change_everything},
+                      ParityRow{"RolledBackThenRetried",
+                                busy_board,
+                                {},
+                                {{TransferKind::WordWrite, REG11, 1, FaultAction::DeviceError}},
+                                [](DialogHarness& h) {
+                                    change_everything(h);
+                                    run_at(h, "");
+                                }},
+                      ParityRow{"SaveThenLoad",
+                                busy_board,
+                                {},
+                                {},
+                                [](DialogHarness& h) {
+                                    h.open_key();
+                                    h.dialog.save_settings();
+                                    change_everything(h);
+                                    h.dialog.load_settings();
+                                }}),
     test::ByLabel());
 
 // A program that has refused every way to the bus opens the dialog in its "no controller"

@@ -217,119 +217,12 @@ INSTANTIATE_TEST_SUITE_P(Counts, KernelBlockWrite,
                          ::testing::Values(BlockWriteRow{"Count0", REG10, 0, true, 0},
                                            BlockWriteRow{"Count1", REG00, 1, true, 2},
                                            BlockWriteRow{"Count1PatchBeyond", REG10, 1, true, 2},
-                                           BlockWriteRow{"Count17", REG10, 17, true, 2},
                                            BlockWriteRow{"Count22", REG10, 22, true, 2},
                                            BlockWriteRow{"Count32", REG10, 32, true, 2},
                                            BlockWriteRow{"Count33", REG10, 33, false, 0},
-                                           BlockWriteRow{"Count36", REG10, 36, false, 0},
                                            BlockWriteRow{"RegisterBeyondTheChip", 36, 17, false,
                                                          0}),
                          test::ByLabel());
-
-// One-register transfers in the chip's protocol: count 1 in the word's low byte, the value in
-// its high byte, to the chip's 7-bit address.
-struct WordRow {
-    const char* label;
-    bool write;
-    std::uint8_t reg;
-    std::uint8_t value;  // written, or what the chip holds
-};
-
-class KernelWord : public ::testing::TestWithParam<WordRow> {};
-
-TEST_P(KernelWord, CarriesCountAndValue) {
-    const WordRow& row = GetParam();
-    KernelRig rig;
-    if (!row.write) {
-        rig.chip.set_reg(row.reg, row.value);
-    }
-    std::uint8_t out = 0;
-
-    ASSERT_EQ(row.write ? rig.bus.write_register(row.reg, row.value)
-                        : rig.bus.read_register(row.reg, out),
-              1);
-
-    EXPECT_EQ(rig.dev.selected_address(), 0x69);
-    ASSERT_EQ(rig.dev.transfers().size(), 1u);
-    const auto& t = rig.dev.transfers()[0];
-    EXPECT_EQ(t.kind, row.write ? TransferKind::WordWrite : TransferKind::WordRead);
-    EXPECT_EQ(t.address, row.write ? 0xD2 : 0xD3);
-    EXPECT_EQ(t.reg, row.reg);
-    EXPECT_EQ(t.data, (std::vector<std::uint8_t>{1, row.value}));
-    EXPECT_EQ(rig.chip.reg(row.reg), row.value);
-    EXPECT_EQ(rig.shadow[row.reg], row.value);
-    if (!row.write) {
-        EXPECT_EQ(out, row.value);
-    }
-    EXPECT_EQ(rig.time.slept_ms(), kSmbTransferPauseMs);
-}
-
-INSTANTIATE_TEST_SUITE_P(Words, KernelWord,
-                         ::testing::Values(WordRow{"WriteReg21", true, REG21, 0xAB},
-                                           WordRow{"WriteReg00Zero", true, REG00, 0x00},
-                                           WordRow{"WriteLastRegister", true, 0x23, 0xFF},
-                                           WordRow{"ReadReg11", false, REG11, 0x84},
-                                           WordRow{"ReadReg22High", false, REG22, 0xC5},
-                                           WordRow{"ReadFirstRegister", false, REG00, 0x01}),
-                         test::ByLabel());
-
-// The controller the kernel path reports: the hub of the adapter's parent and the base the
-// kernel assigned.
-struct DetectRow {
-    const char* label;
-    std::uint32_t hub_id;
-    std::uint16_t io_base;
-    int found;
-    ChipsetKind kind;
-    std::uint16_t stored_base;
-};
-
-class KernelDetect : public ::testing::TestWithParam<DetectRow> {};
-
-TEST_P(KernelDetect, NamesTheMatchedHub) {
-    const DetectRow& row = GetParam();
-    sim::SimTime time;
-    SimulatedI2cDev dev;
-    SmbusController controller;
-    controller.kind = ChipsetKind::ICH_82801AA;
-    DeviceAddress device;
-    RegisterShadow shadow;
-    SmbusAdapter adapter;
-    if (const auto sysfs = simulated_smbus_sysfs(row.hub_id, row.io_base); sysfs.adapter) {
-        adapter = *sysfs.adapter;
-    }
-    I2cDevBus bus(dev, adapter, time, controller, device, shadow);
-
-    EXPECT_EQ(bus.detect_smbus_controller(), row.found);
-    EXPECT_EQ(controller.kind, row.kind);
-    EXPECT_EQ(controller.io_base, row.stored_base);
-    EXPECT_TRUE(dev.transfers().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Hubs, KernelDetect,
-    ::testing::Values(
-        DetectRow{"Hub82801AA", 0x24108086, 0x5000, 1, ChipsetKind::ICH_82801AA, 0x5000},
-        DetectRow{"Hub82801AB", 0x24208086, 0xE800, 1, ChipsetKind::ICH_82801AB, 0xE800},
-        DetectRow{"Hub82801BA", 0x24408086, 0x1040, 1, ChipsetKind::ICH_82801BA, 0x1040},
-        DetectRow{"NoAdapter", 0xFFFFFFFF, 0x1040, 0, ChipsetKind::None, kDefaultSmbusIoBase}),
-    test::ByLabel());
-
-TEST(KernelBusLifetime, ClosesTheNodeItOpened) {
-    sim::SimTime time;
-    SimulatedI2cDev dev;
-    SmbusController controller;
-    DeviceAddress device;
-    RegisterShadow shadow;
-    {
-        I2cDevBus bus(dev, *simulated_smbus_sysfs(0x24408086, 0xE800).adapter, time, controller,
-                      device, shadow);
-        I2cDevOpenFailure failure;
-        ASSERT_TRUE(bus.open(failure));
-        EXPECT_TRUE(dev.is_open());
-    }
-    EXPECT_FALSE(dev.is_open());
-}
 
 }  // namespace
 }  // namespace vantrel::platform
