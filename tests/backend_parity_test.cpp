@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "clockgen/registers.h"
+#include "platform/linux/bus_choice.h"
+#include "platform/linux/sim_i2c_dev.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
 #include "support/param_name.h"
@@ -15,8 +17,48 @@ namespace {
 
 using sim::FaultAction;
 using sim::TransferKind;
-using test::BusKind;
 using test::DialogHarness;
+
+enum class BusKind : unsigned char { Ports, Kernel };
+
+// The dialog on the simulated board, over its controller's ports or over the kernel's i2c-dev
+// interface in front of the same chip, chosen as the program chooses it.
+struct Rig {
+    explicit Rig(BusKind kind) : bus(kind) {}
+
+    // The kernel path as the program takes it; built from the harness's own records.
+    std::unique_ptr<SmbusBackend> open_kernel_path(DialogHarness& harness) {
+        dev.attach(kClockChipAddress, harness.board.chip());
+        const auto sysfs = platform::simulated_smbus_sysfs(harness.board.pci().hub_id(),
+                                                           harness.board.pci().smbus_base());
+        platform::BusChoice choice = platform::choose_bus(
+            platform::BusRequest::Kernel, sysfs, dev,
+            {harness.board.time(), harness.controller, harness.device_address, harness.shadow});
+        EXPECT_EQ(choice.path, platform::BusPath::Kernel) << choice.refusal;
+        return std::move(choice.kernel);
+    }
+
+    void fail_next(TransferKind kind, std::uint8_t reg, unsigned n, FaultAction action) {
+        if (bus == BusKind::Ports) {
+            h.fail_next(kind, reg, n, action);
+            return;
+        }
+        sim::Fault fault = sim::Fault::on_register(kind, reg, action);
+        fault.occurrence = n;
+        dev.inject(fault);
+    }
+    const std::vector<sim::TransferRecord>& transfers() {
+        return bus == BusKind::Ports ? h.board.smbus().transfers() : dev.transfers();
+    }
+
+    BusKind bus;
+    platform::SimulatedI2cDev dev;
+    DialogHarness h{test::CpuSource::Scripted,
+                    bus == BusKind::Kernel
+                        ? DialogHarness::BusFactory(
+                              [this](DialogHarness& harness) { return open_kernel_path(harness); })
+                        : DialogHarness::BusFactory()};
+};
 
 constexpr int kShownControls[] = {
     IDC_GENERATOR,     IDC_SM_TYPE,       IDC_FREQ_EDIT,    IDC_CPU_SPEED,    IDC_CPU_EXT_FREQ,
@@ -48,7 +90,8 @@ struct Outcome {
     std::vector<Transfer> transfers;
 };
 
-Outcome outcome_of(DialogHarness& h) {
+Outcome outcome_of(Rig& rig) {
+    DialogHarness& h = rig.h;
     Outcome o;
     o.messages = h.messages.shown();
     o.chip = h.board.chip().registers();
@@ -69,7 +112,7 @@ Outcome outcome_of(DialogHarness& h) {
     }
     o.slider = h.controls.slider_position(IDC_FREQ_SLIDER);
     o.kind = h.controller.kind;
-    for (const auto& t : h.new_transfers()) {
+    for (const auto& t : rig.transfers()) {
         o.transfers.emplace_back(t.kind, t.address, t.reg, t.data, t.ok);
     }
     return o;
@@ -121,18 +164,18 @@ void busy_board(sim::SimBoard& board) {
 }
 
 Outcome run_scenario(const ParityRow& row, BusKind bus) {
-    DialogHarness h(bus);
-    row.board(h.board);
+    Rig rig(bus);
+    row.board(rig.h.board);
     for (const Injected& f : row.at_init) {
-        h.fail_next(f.kind, f.reg, f.nth, f.action);
+        rig.fail_next(f.kind, f.reg, f.nth, f.action);
     }
-    h.dialog.on_init_dialog();
+    rig.h.dialog.on_init_dialog();
     for (const Injected& f : row.after_init) {
-        h.fail_next(f.kind, f.reg, f.nth, f.action);
+        rig.fail_next(f.kind, f.reg, f.nth, f.action);
     }
-    row.user(h);
-    EXPECT_TRUE(h.board.log().violations().empty());
-    return outcome_of(h);
+    row.user(rig.h);
+    EXPECT_TRUE(rig.h.board.log().violations().empty());
+    return outcome_of(rig);
 }
 
 class BackendParity : public ::testing::TestWithParam<ParityRow> {};

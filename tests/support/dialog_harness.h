@@ -1,13 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
-#include "platform/linux/bus_choice.h"
-#include "platform/linux/sim_i2c_dev.h"
 #include "res/dialog_templates.h"
 #include "sim/sim_board.h"
 #include "support/fake_dialog_controls.h"
@@ -22,17 +22,16 @@ namespace vantrel::test {
 // simulated board's processor.
 enum class CpuSource : unsigned char { Scripted, SimulatedCpu };
 
-// How the dialog reaches the simulated board's bus: its controller's ports, or the kernel's
-// i2c-dev interface in front of the same chip.
-enum class BusKind : unsigned char { Ports, Kernel };
-
 // A main dialog on the simulated board with fresh program-wide records and fake seams. The
 // board starts as SimBoard does (82801BA, CPU divider 3, N 132, M 31); change it before init().
 class DialogHarness {
   public:
-    explicit DialogHarness(CpuSource source = CpuSource::Scripted, BusKind bus = BusKind::Ports)
-        : cpu_source(source), bus_kind(bus) {}
-    explicit DialogHarness(BusKind bus) : DialogHarness(CpuSource::Scripted, bus) {}
+    // Makes the bus the dialog reaches the board through, from the harness's records; without
+    // one the dialog drives the board's ports.
+    using BusFactory = std::function<std::unique_ptr<SmbusBackend>(DialogHarness&)>;
+
+    explicit DialogHarness(CpuSource source = CpuSource::Scripted, BusFactory bus = {})
+        : cpu_source(source), bus_factory(std::move(bus)) {}
 
     sim::SimBoard board;
     SmbusController controller;
@@ -48,16 +47,15 @@ class DialogHarness {
     FakeCpuSpeedMeter cpu{clock, {733.0f, 800.0f}};
     MeasuredCpuSpeed measured_cpu{clock, board.cpu(), board.cpu(), vendor};
     CpuSource cpu_source;
-    BusKind bus_kind;
-    platform::SimulatedI2cDev i2c_dev;
-    std::unique_ptr<platform::I2cDevBus> kernel_bus{open_kernel_bus()};
+    BusFactory bus_factory;
+    std::unique_ptr<SmbusBackend> backend{bus_factory ? bus_factory(*this) : nullptr};
     MainDialog dialog{env()};
 
     MainDialogEnvironment env() {
         CpuSpeedMeter& meter =
             cpu_source == CpuSource::Scripted ? static_cast<CpuSpeedMeter&>(cpu) : measured_cpu;
         return {controls,   window,         messages, meter, board,        board.time(),
-                controller, device_address, shadow,   clock, settings_key, kernel_bus.get()};
+                controller, device_address, shadow,   clock, settings_key, backend.get()};
     }
 
     // Runs on_init_dialog and forgets what it did on the bus and the controls.
@@ -65,17 +63,13 @@ class DialogHarness {
     // Gives the dialog the registry key, as start-up does.
     void open_key() { settings_key.key = registry.create_or_open(kSettingsKeyPath); }
 
-    // A fault on the n-th transfer of a kind to a register from now on, on either bus.
+    // A fault on the n-th transfer of a kind to a register from now on.
     void fail_next(sim::TransferKind kind, std::uint8_t reg, unsigned n = 1,
                    sim::FaultAction action = sim::FaultAction::DeviceError);
     // The transfers made since init() returned.
     std::vector<sim::TransferRecord> new_transfers();
 
   private:
-    // The kernel path to the board's chip, as the program chooses it; null on the port path.
-    std::unique_ptr<platform::I2cDevBus> open_kernel_bus();
-    const std::vector<sim::TransferRecord>& transfers();
-
     std::size_t transfers_at_init_ = 0;
 };
 
