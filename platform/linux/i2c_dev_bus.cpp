@@ -36,6 +36,9 @@ I2cDevBus::~I2cDevBus() {
 }
 
 bool I2cDevBus::open(I2cDevOpenFailure& failure) {
+    if (fd_ >= 0) {
+        return true;
+    }
     const int fd = system_.open_node(adapter_.node());
     if (fd < 0) {
         failure = {I2cDevOpenFailure::Step::Open, -fd};
