@@ -19,6 +19,8 @@
 namespace vantrel::platform {
 namespace {
 
+using test::PrintTo;
+
 using test::FakePortAccess;
 using test::TempDir;
 using Ranges = std::vector<std::pair<unsigned, unsigned>>;
