@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build needs, only when one is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3)
 
 missing=()
 for p in "${packages[@]}"; do
