@@ -87,8 +87,7 @@ std::string usage_text() {
         "                        when due, goes to FILE with -caution before the extension\n"
         "  --help                show this text\n"
         "  --version             show the version\n"
-        "\n"
-        "Simulated-board OPTIONS, comma-separated:\n";
+        "\n";
     text += sim::board_options_help();
     return text;
 }

@@ -1,34 +1,17 @@
 #include "qt/simulated_board.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include "platform/linux/text_file.h"
 
 namespace vantrel::qt {
 
-namespace {
-
-bool read_file(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    text = content.str();
-    return true;
-}
-
-}  // namespace
-
-bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& error) {
+bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& error,
+                               std::string& notice) {
     std::string dump;
-    if (!options.dump_path.empty() && !read_file(options.dump_path, dump, error)) {
+    if (!options.dump_path.empty() &&
+        !platform::read_small_file(options.dump_path, sim::kMaxDumpFileBytes, dump, error)) {
         return false;
     }
-    if (!sim::apply_board_options(options, dump, board_, error)) {
+    if (!sim::apply_board_options(options, dump, board_, error, notice)) {
         return false;
     }
     real_pauses_ = options.real_pauses;

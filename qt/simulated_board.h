@@ -17,8 +17,9 @@ class SimulatedBoard : public Board {
         : meter_(clock, board_.cpu(), board_.cpu(), vendor) {}
 
     // Builds the board the options describe, reading the register dump they name. On failure
-    // returns false and says why.
-    bool configure(const sim::BoardOptions& options, std::string& error);
+    // returns false and says why; on success `notice` is what the user should still be told
+    // about the board (what a partial dump left out), or empty.
+    bool configure(const sim::BoardOptions& options, std::string& error, std::string& notice);
 
     PortIo& io() override { return board_; }
     Sleeper& sleeper() override;

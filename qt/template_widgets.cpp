@@ -139,7 +139,10 @@ QWidget* TemplateWidgets::make(const res::ControlTemplate& control, QWidget& par
         case res::ControlKind::Label: {
             auto* label = new QLabel(text, &parent);
             label->setTextFormat(Qt::PlainText);
-            label->setWordWrap(true);
+            // A static text wraps at word breaks when its rectangle holds more than one line;
+            // a one-line label is not wrapped, so that a text exactly as wide as its place
+            // (fractional glyph widths round up) keeps its last word.
+            label->setWordWrap(rect.height() >= 2 * QFontMetrics(parent.font()).height());
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             make_static(*label);
             widget = label;

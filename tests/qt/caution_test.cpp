@@ -3,17 +3,18 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <vector>
 
 #include "app/core/setup_app.h"
 #include "modal_user.h"
+#include "platform/linux/reg_file_registry.h"
 #include "qt/caution_dialog.h"
 #include "qt/modal_caution_notice.h"
 #include "qt/modal_framework.h"
 #include "res/resource_ids.h"
-#include "support/fake_registry.h"
 #include "table_rows.h"
 #include "test_classes.h"
 #include "window_harness.h"
@@ -50,8 +51,7 @@ struct NoticeSeen {
     bool frameless = false;
     QPoint position;
     QSize size;
-    QWidget* focus = nullptr;
-    QWidget* ok = nullptr;
+    bool ok_has_focus = false;
     bool open_after_escape = false;
 };
 
@@ -66,13 +66,13 @@ void act(qt::CautionDialog& dialog, Act what, NoticeSeen& seen) {
             QTest::mouseClick(ok, Qt::LeftButton);
             break;
         case Act::EnterKey:
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
             break;
         case Act::SpaceOnOk:
             QTest::keyClick(ok, Qt::Key_Space);
             break;
         case Act::Escape:
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
             seen.open_after_escape = dialog.isVisible();
             break;
         case Act::CloseBox:
@@ -89,11 +89,15 @@ void CautionTest::notice_data() {
 
 void CautionTest::notice() {
     const NoticeRow& row = fetch_row(kNotice);
-    WindowHarness h;
-    FakeRegistry registry;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("vantrel/settings.reg")).toStdString();
     if (row.stored_before) {
-        registry.key().put_dword("Caution", *row.stored_before);
+        platform::RegFileRegistry earlier(path);
+        QVERIFY(earlier.create_or_open(kSettingsKeyPath)->set_dword("Caution", *row.stored_before));
     }
+    WindowHarness h;
+    platform::RegFileRegistry registry(path);
     qt::ModalFramework framework(h.window);
     qt::ModalCautionNotice caution(h.icons);
     SetupApp app(framework, registry, caution, h.settings_key, h.env());
@@ -106,8 +110,8 @@ void CautionTest::notice() {
         seen.frameless = dialog.windowFlags().testFlag(Qt::FramelessWindowHint);
         seen.position = dialog.pos();
         seen.size = dialog.size();
-        seen.focus = QApplication::focusWidget();
-        seen.ok = dialog.widgets().widget(kIdOk);
+        // The window's own focus, which it has whenever it is the active window.
+        seen.ok_has_focus = dialog.focusWidget() == dialog.widgets().widget(kIdOk);
         for (const Act a : row.acts) {
             act(dialog, a, seen);
         }
@@ -122,12 +126,16 @@ void CautionTest::notice() {
 
     QCOMPARE(notice.has_value(), row.shown);
     QVERIFY(main_shown);
-    QCOMPARE(registry.key().dword("Caution"), std::optional<std::uint32_t>(row.stored_after));
+    // What the next start finds in the file.
+    platform::RegFileRegistry later(path);
+    std::uint32_t stored = 0xFFFFFFFF;
+    QVERIFY(later.create_or_open(kSettingsKeyPath)->query_dword("Caution", stored));
+    QCOMPARE(stored, row.stored_after);
     if (!notice) {
         return;
     }
     QVERIFY(notice->frameless);
-    QCOMPARE(notice->focus, notice->ok);
+    QVERIFY(notice->ok_has_focus);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(notice->position, QPoint((screen.width() - notice->size.width()) / 2,
                                       (screen.height() - notice->size.height()) / 2));

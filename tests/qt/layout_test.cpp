@@ -205,6 +205,22 @@ void LayoutTest::every_control() {
         }
     }
 
+    // A static text shows whole: on one line, or wrapped at word breaks where the control
+    // wraps, it fits its rectangle.
+    if (control.kind == res::ControlKind::Label) {
+        const QFontMetrics metrics(widget->font());
+        const QString text = qstr(control.text);
+        const QSize needed = qobject_cast<const QLabel*>(widget)->wordWrap()
+                                 ? metrics
+                                       .boundingRect(QRect(0, 0, got.width(), 1000),
+                                                     Qt::AlignLeft | Qt::TextWordWrap, text)
+                                       .size()
+                                 : QSize(metrics.horizontalAdvance(text), metrics.height());
+        QVERIFY2(
+            needed.width() <= got.width() && needed.height() <= got.height(),
+            qPrintable(QStringLiteral("needs %1 x %2").arg(needed.width()).arg(needed.height())));
+    }
+
     // Tab position: tab stops in template order, nothing else reached by Tab.
     const bool tab_stop = (control.style & res::kStyleTabStop) != 0;
     int stops_before = 0;

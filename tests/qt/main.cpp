@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
 
     vantrel::test::LayoutTest layout;
     vantrel::test::MainWindowTest main_window;
+    vantrel::test::SettingsTest settings;
     vantrel::test::CautionTest caution;
-    const std::vector<QObject*> tests = {&layout, &main_window, &caution};
+    const std::vector<QObject*> tests = {&layout, &main_window, &settings, &caution};
 
     const char* only = nullptr;
     std::vector<char*> args(argv, argv + argc);

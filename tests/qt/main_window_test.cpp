@@ -49,8 +49,11 @@ QString text_of(const WindowHarness& h, int id) {
 sim::BoardOptions board(std::optional<unsigned> cpu_divider = std::nullopt,
                         std::optional<unsigned> sdram_divider = std::nullopt) {
     sim::BoardOptions options = instant_board();
-    options.cpu_divider = cpu_divider;
-    options.sdram_divider = sdram_divider;
+    // The straps come as a pair; SDRAM /3 unless a row says otherwise.
+    if (cpu_divider) {
+        options.cpu_divider = cpu_divider;
+        options.sdram_divider = sdram_divider.value_or(3);
+    }
     return options;
 }
 
@@ -71,7 +74,9 @@ struct StartUpRow {
     unsigned cpu_divider;
     unsigned sdram_divider;
     std::vector<Fault> faults;
-    QStringList boxes;  // the message boxes, in order
+    std::optional<std::uint8_t> spread_depth;
+    int depth_selection;  // -1: none
+    QStringList boxes;    // the message boxes, in order
     QString sm_type;
     QString generator;
     // CPU external, PCI, SDRAM and 3V66 fields; the CPU speed is checked against the board.
@@ -87,6 +92,8 @@ const StartUpRow kStartUp[] = {
      3,
      3,
      {},
+     std::nullopt,
+     0,
      {},
      "82801BA",
      "VXC 812-07 ",
@@ -97,6 +104,8 @@ const StartUpRow kStartUp[] = {
      4,
      3,
      {},
+     4,
+     4,
      {},
      "82801AA",
      "VXC 812-07 ",
@@ -107,16 +116,33 @@ const StartUpRow kStartUp[] = {
      6,
      4,
      {},
+     10,
+     10,
      {},
      "82801AB",
      "VXC 812-07 ",
      {"  66.5", "  33.3", "  99.8", "  66.5"},
+     true},
+    // A depth past the list's last item leaves the list without a selection.
+    {"depth_beyond_the_list",
+     kIdIch82801BA,
+     3,
+     3,
+     {},
+     11,
+     -1,
+     {},
+     "82801BA",
+     "VXC 812-07 ",
+     {" 133.0", "  33.3", " 133.0", "  66.5"},
      true},
     {"no_hub",
      sim::kNoDevice,
      3,
      3,
      {},
+     std::nullopt,
+     -1,
      {"Cannot Get SM Base Address!"},
      "",
      "",
@@ -127,6 +153,8 @@ const StartUpRow kStartUp[] = {
      3,
      3,
      {Fault::on(TransferKind::BlockRead, FaultAction::DeviceError)},
+     std::nullopt,
+     -1,
      {"Cannot Find VXC812-07 Clock Generator!"},
      "82801BA",
      "",
@@ -302,6 +330,7 @@ void MainWindowTest::start_up() {
     sim::BoardOptions options = board(row.cpu_divider, row.sdram_divider);
     options.hub_id = row.hub;
     options.faults = row.faults;
+    options.spread_depth = row.spread_depth;
     WindowHarness h(options);
     ModalUser user;
     h.open();
@@ -318,6 +347,7 @@ void MainWindowTest::start_up() {
     QCOMPARE(text_of(h, IDC_PCI_FREQ), row.clocks[1]);
     QCOMPARE(text_of(h, IDC_SDRAM_FREQ), row.clocks[2]);
     QCOMPARE(text_of(h, IDC_3V66_FREQ), row.clocks[3]);
+    QCOMPARE(h.control<QComboBox>(IDC_SPREAD_DEPTH)->currentIndex(), row.depth_selection);
     // The program set the slider; that sends nothing back to the edit box.
     QCOMPARE(text_of(h, IDC_FREQ_EDIT), QString());
 
@@ -344,8 +374,8 @@ void MainWindowTest::start_up() {
     }
     QVERIFY(h.control<QCheckBox>(IDC_SPREAD_ENABLE)->isEnabled());
     // The dialog manager's first focus: "Run Settings", or the first tab stop still enabled.
-    QCOMPARE(QApplication::focusWidget(),
-             h.window.widgets()->widget(row.ready ? IDC_RUN_SETTINGS : IDC_SPREAD_ENABLE));
+    QVERIFY(h.window.focusWidget() ==
+            h.window.widgets()->widget(row.ready ? IDC_RUN_SETTINGS : IDC_SPREAD_ENABLE));
 }
 
 void MainWindowTest::slider_writes_edit_box_data() {
@@ -511,7 +541,7 @@ void MainWindowTest::keys() {
     const unsigned latches = h.sim().chip().latch_count();
     QWidget* focus = h.window.widgets()->widget(row.focus);
     focus->setFocus();
-    QCOMPARE(QApplication::focusWidget(), focus);
+    QVERIFY(h.window.focusWidget() == focus);
 
     QTest::keyClick(focus, row.key);
 

@@ -41,6 +41,14 @@ class MainWindowTest : public QObject {
     void minimised_paint();
 };
 
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void save_then_load_data();
+    void save_then_load();
+};
+
 class CautionTest : public QObject {
     Q_OBJECT
 

@@ -21,7 +21,8 @@ sim::BoardOptions instant_board() {
 
 WindowHarness::WindowHarness(const sim::BoardOptions& options, RegistryKey* key) {
     std::string error;
-    if (!board.configure(options, error)) {
+    std::string notice;
+    if (!board.configure(options, error, notice)) {
         qFatal("simulated board: %s", error.c_str());
     }
     settings_key.key = key;
