@@ -9,6 +9,7 @@ bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& er
     std::string dump;
     if (!options.dump_path.empty() &&
         !platform::read_small_file(options.dump_path, sim::kMaxDumpFileBytes, dump, error)) {
+        error = "dump=" + options.dump_path + ": " + error;
         return false;
     }
     if (!sim::apply_board_options(options, dump, board_, error, notice)) {

@@ -19,6 +19,7 @@
 #include "qt/main_window.h"
 #include "qt/template_widgets.h"
 #include "res/dialog_templates.h"
+#include "template_metrics.h"
 #include "test_classes.h"
 #include "ui/dialog_units.h"
 
@@ -28,17 +29,6 @@ namespace {
 
 QString qstr(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The base units as the dialog manager derives them from the template's font: measured here
-// from the font the template names, not from the program's own measuring.
-DialogBaseUnits expected_units(const res::DialogTemplate& dialog) {
-    QFont font(qstr(dialog.font_face));
-    font.setPointSize(dialog.font_points);
-    const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return dialog_base_units({letters, metrics.height()});
 }
 
 // Whether a widget is what the template's kind asks for.

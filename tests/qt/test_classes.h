@@ -49,6 +49,24 @@ class SettingsTest : public QObject {
     void save_then_load();
 };
 
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void parse_data();
+    void parse();
+    void caution_picture_path_data();
+    void caution_picture_path();
+};
+
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void run_data();
+    void run();
+};
+
 class CautionTest : public QObject {
     Q_OBJECT
 
