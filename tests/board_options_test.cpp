@@ -77,7 +77,7 @@ std::string summary(const BoardOptions& o) {
     for (const sim::Fault& f : o.faults) {
         std::string fault = "fault " + std::to_string(static_cast<int>(f.action));
         if (f.action == FaultAction::BlockCount) {
-            fault += "(" + std::to_string(f.block_count) + ")";
+            fault.append("(").append(std::to_string(f.block_count)).append(")");
         }
         if (f.ordinal) {
             fault += " #" + std::to_string(*f.ordinal);

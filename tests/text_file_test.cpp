@@ -3,41 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 
 #include "platform/linux/text_file.h"
 #include "support/param_name.h"
+#include "support/scratch_dir.h"
 
 namespace vantrel::platform {
 namespace {
 
-// A fresh directory for the test's files, removed with them afterwards.
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string pattern = ::testing::TempDir() + "vantrel-file-XXXXXX";
-        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : "";
-        EXPECT_FALSE(path_.empty());
-    }
-    ~ScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string& name, const std::string& content) const {
-        const std::string at = path_ + "/" + name;
-        std::FILE* f = std::fopen(at.c_str(), "wb");
-        EXPECT_NE(f, nullptr);
-        if (f != nullptr) {
-            std::fwrite(content.data(), 1, content.size(), f);
-            std::fclose(f);
-        }
-        return at;
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using test::ScratchDir;
 
 struct FileCase {
     const char* label;
