@@ -20,10 +20,8 @@ int main(int argc, char** argv) {
     vantrel::test::MainWindowTest main_window;
     vantrel::test::SettingsTest settings;
     vantrel::test::CautionTest caution;
-    vantrel::test::CommandLineTest command_line;
     vantrel::test::ProgramTest program;
-    const std::vector<QObject*> tests = {&layout,  &main_window,  &settings,
-                                         &caution, &command_line, &program};
+    const std::vector<QObject*> tests = {&layout, &main_window, &settings, &caution, &program};
 
     const char* only = nullptr;
     std::vector<char*> args(argv, argv + argc);

@@ -35,10 +35,6 @@ class MainWindowTest : public QObject {
     void fault_message();
     void busy_cursor_data();
     void busy_cursor();
-    void keys_data();
-    void keys();
-    void minimised_paint_data();
-    void minimised_paint();
 };
 
 class SettingsTest : public QObject {
@@ -47,16 +43,6 @@ class SettingsTest : public QObject {
   private slots:
     void save_then_load_data();
     void save_then_load();
-};
-
-class CommandLineTest : public QObject {
-    Q_OBJECT
-
-  private slots:
-    void parse_data();
-    void parse();
-    void caution_picture_path_data();
-    void caution_picture_path();
 };
 
 class ProgramTest : public QObject {
