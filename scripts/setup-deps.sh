@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only when one is missing.
+# Installs the Debian 12 packages Vantrel needs, only when one is missing:
+#   setup-deps.sh run   what building and running the programs needs
+#   setup-deps.sh       that and what the tests need
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3)
+run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
+test_packages=(libgtest-dev libgmock-dev googletest python3)
+
+packages=("${run_packages[@]}")
+if [ "${1:-all}" != run ]; then
+    packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

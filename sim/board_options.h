@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,8 +41,16 @@ struct BoardOptions {
 // the default board. On failure returns false and `error` names the option that was wrong.
 bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error);
 
-// Builds the board the options describe. `dump_text` is the content of options.dump_path,
-// read by the caller (empty when there is none). On failure returns false with the reason.
+// A register dump is a few KB; front ends refuse a larger file before reading it whole.
+inline constexpr std::size_t kMaxDumpFileBytes = 1024 * 1024;
+
+// Builds the board the options describe: the dump first, then every other option on top of it.
+// `dump_text` is the content of options.dump_path, read by the caller (empty when there is
+// none). On failure returns false with the reason. On success `notice` is what the user should
+// still be told (the registers a partial dump did not give), or empty.
+bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
+                         std::string& error, std::string& notice);
+// The same, for a caller that has nowhere to show a notice.
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error);
 

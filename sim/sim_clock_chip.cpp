@@ -1,8 +1,6 @@
 #include "sim/sim_clock_chip.h"
 
-#include <cctype>
-#include <sstream>
-
+#include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
 
@@ -38,17 +36,6 @@ std::uint8_t reserved_mask(std::size_t index) {
 std::string reg_name(std::size_t index) {
     constexpr char kHex[] = "0123456789ABCDEF";
     return std::string("REG") + kHex[(index >> 4) & 0xF] + kHex[index & 0xF];
-}
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const int lower = std::tolower(static_cast<unsigned char>(c));
-    if (lower >= 'a' && lower <= 'f') {
-        return lower - 'a' + 10;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -193,72 +180,18 @@ double SimClockChip::running_cpu_ext_mhz() const {
     return running_vco_mhz() / cpu_divider();
 }
 
-bool SimClockChip::load_dump(const std::string& text, std::string& error) {
+bool SimClockChip::load_dump(const std::string& text, std::string& error,
+                             std::array<bool, kSimChipRegisters>* given) {
     auto loaded = regs_;
-    if (!parse_i2cdump(text, loaded, error)) {
+    std::array<bool, kSimChipRegisters> loaded_given{};
+    if (!parse_register_dump(text, loaded, loaded_given, error)) {
         return false;
     }
     regs_ = loaded;
     running_n_ = regs_[REG11];
     running_m_ = regs_[REG13];
-    return true;
-}
-
-bool parse_i2cdump(const std::string& text, std::array<std::uint8_t, kSimChipRegisters>& bytes,
-                   std::string& error) {
-    std::istringstream lines(text);
-    std::string line;
-    int line_number = 0;
-    bool any_row = false;
-    while (std::getline(lines, line)) {
-        ++line_number;
-        const auto colon = line.find(':');
-        // The column header and blank lines carry no register row.
-        if (colon == std::string::npos) {
-            continue;
-        }
-        unsigned row = 0;
-        for (std::size_t i = 0; i < colon; ++i) {
-            if (line[i] == ' ') {
-                continue;
-            }
-            const int digit = hex_digit(line[i]);
-            if (digit < 0) {
-                error = "line " + std::to_string(line_number) + ": bad row address";
-                return false;
-            }
-            row = row * 16 + static_cast<unsigned>(digit);
-        }
-        if (row % 16 != 0 || row > 0xF0) {
-            error = "line " + std::to_string(line_number) + ": row address is not a multiple of 16";
-            return false;
-        }
-        std::istringstream cells(line.substr(colon + 1));
-        for (unsigned column = 0; column < 16; ++column) {
-            std::string cell;
-            if (!(cells >> cell)) {
-                error = "line " + std::to_string(line_number) + ": fewer than 16 cells";
-                return false;
-            }
-            const std::size_t index = row + column;
-            if (cell == "XX" || cell == "xx") {
-                continue;
-            }
-            const int high = cell.size() == 2 ? hex_digit(cell[0]) : -1;
-            const int low = cell.size() == 2 ? hex_digit(cell[1]) : -1;
-            if (high < 0 || low < 0) {
-                error = "line " + std::to_string(line_number) + ": bad cell \"" + cell + "\"";
-                return false;
-            }
-            if (index < bytes.size()) {
-                bytes[index] = static_cast<std::uint8_t>(high * 16 + low);
-            }
-        }
-        any_row = true;
-    }
-    if (!any_row) {
-        error = "no register rows found";
-        return false;
+    if (given != nullptr) {
+        *given = loaded_given;
     }
     return true;
 }

@@ -64,10 +64,11 @@ class SimClockChip : public SmbusDevice {
     double running_cpu_ext_mhz() const;
     unsigned latch_count() const { return latch_count_; }
 
-    // Replaces the registers with those of an i2cdump-style text (rows "00: xx xx ..."); the
-    // dumped PLL becomes the running clock. Returns false and leaves the chip unchanged on
-    // malformed text.
-    bool load_dump(const std::string& text, std::string& error);
+    // Loads the registers an i2cdump-style text gives (see parse_register_dump); the others keep
+    // their values, and `given`, when asked for, says which were loaded. The dumped PLL becomes
+    // the running clock. Returns false and leaves the chip unchanged on malformed text.
+    bool load_dump(const std::string& text, std::string& error,
+                   std::array<bool, kSimChipRegisters>* given = nullptr);
 
   private:
     // A register written over the bus, under the chip's rules.
@@ -81,10 +82,5 @@ class SimClockChip : public SmbusDevice {
     std::uint8_t running_m_ = 0;
     unsigned latch_count_ = 0;
 };
-
-// Parses an i2cdump-style register dump into the first `bytes.size()` registers. Cells shown as
-// "XX" (no answer) are left as they are.
-bool parse_i2cdump(const std::string& text, std::array<std::uint8_t, kSimChipRegisters>& bytes,
-                   std::string& error);
 
 }  // namespace vantrel::sim

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "platform/linux/real_sleeper.h"
+#include "qt/board.h"
+#include "sim/board_options.h"
+#include "sim/sim_board.h"
+
+namespace vantrel::qt {
+
+// The simulated board, set up from the --simulate options. Its pauses pass in real time unless
+// the options say otherwise, so that the program feels like the board.
+class SimulatedBoard : public Board {
+  public:
+    SimulatedBoard(ClockState& clock, VendorFlag& vendor);
+
+    // Builds the board the options describe, reading the register dump they name. On failure
+    // returns false and says why; on success `notice` is what the user should still be told
+    // about the board (what a partial dump left out), or empty.
+    bool configure(const sim::BoardOptions& options, std::string& error, std::string& notice);
+
+    PortIo& io() override { return board_; }
+    Sleeper& sleeper() override;
+    CpuSpeedMeter& cpu_meter() override { return meter_; }
+    sim::SimBoard& board() { return board_; }
+
+  private:
+    sim::SimBoard board_;
+    platform::RealSleeper real_;
+    sim::PacedSleeper paced_{board_.time(), real_};
+    bool real_pauses_ = true;
+    MeasuredCpuSpeed meter_;
+};
+
+}  // namespace vantrel::qt
