@@ -5,7 +5,7 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++)
-test_packages=(libgtest-dev libgmock-dev googletest)
+test_packages=(libgtest-dev libgmock-dev googletest python3)
 
 packages=("${run_packages[@]}")
 if [ "${1:-all}" != run ]; then

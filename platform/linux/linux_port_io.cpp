@@ -2,11 +2,17 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include <unistd.h>
+
+#include <grp.h>
+#include <linux/capability.h>
+#include <pwd.h>
+#include <sys/syscall.h>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <sys/io.h>
@@ -42,6 +48,96 @@ std::string system_lockdown_state() {
     return text.str();
 }
 
+bool system_has_raw_io_capability() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("CapEff:", 0) == 0) {
+            const unsigned long long effective = std::strtoull(line.c_str() + 7, nullptr, 16);
+            return (effective >> CAP_SYS_RAWIO) & 1;
+        }
+    }
+    return false;
+}
+
+ProcessIds system_ids() {
+    uid_t ruid = 0;
+    uid_t euid = 0;
+    uid_t suid = 0;
+    gid_t rgid = 0;
+    gid_t egid = 0;
+    gid_t sgid = 0;
+    ::getresuid(&ruid, &euid, &suid);
+    ::getresgid(&rgid, &egid, &sgid);
+    return ProcessIds{ruid, euid, suid, rgid, egid, sgid};
+}
+
+std::optional<std::string> system_environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+bool account_from(int result, const passwd* found, UserAccount& account) {
+    if (result != 0 || found == nullptr) {
+        return false;
+    }
+    account.name = found->pw_name != nullptr ? found->pw_name : "";
+    account.uid = found->pw_uid;
+    account.gid = found->pw_gid;
+    account.home = found->pw_dir != nullptr ? found->pw_dir : "";
+    return true;
+}
+
+std::vector<char> passwd_buffer() {
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    return std::vector<char>(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+}
+
+bool system_account_by_uid(unsigned uid, UserAccount& account) {
+    std::vector<char> buffer = passwd_buffer();
+    passwd entry{};
+    passwd* found = nullptr;
+    const int result = ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
+    return account_from(result, found, account);
+}
+
+bool system_account_by_name(const std::string& name, UserAccount& account) {
+    std::vector<char> buffer = passwd_buffer();
+    passwd entry{};
+    passwd* found = nullptr;
+    const int result = ::getpwnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found);
+    return account_from(result, found, account);
+}
+
+int system_set_groups(const UserAccount& account) {
+    if (!account.name.empty()) {
+        return ::initgroups(account.name.c_str(), account.gid);
+    }
+    const gid_t only = account.gid;
+    return ::setgroups(1, &only);
+}
+
+int system_set_gid(unsigned gid) {
+    return ::setresgid(gid, gid, gid);
+}
+
+int system_set_uid(unsigned uid) {
+    return ::setresuid(uid, uid, uid);
+}
+
+int system_drop_capabilities() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    return static_cast<int>(::syscall(SYS_capset, &header, data));
+}
+
+int system_set_environment(const char* name, const std::string& value) {
+    return ::setenv(name, value.c_str(), 1);
+}
+
 std::string port_range(std::uint16_t first, std::uint16_t count) {
     char text[40];
     std::snprintf(text, sizeof text, "0x%04X-0x%04X", first, first + count - 1);
@@ -50,8 +146,22 @@ std::string port_range(std::uint16_t first, std::uint16_t count) {
 
 }  // namespace
 
+PrivilegeSystem real_privilege_system() {
+    return PrivilegeSystem{system_has_raw_io_capability,
+                           system_ids,
+                           system_environment,
+                           system_account_by_uid,
+                           system_account_by_name,
+                           system_set_groups,
+                           system_set_gid,
+                           system_set_uid,
+                           system_drop_capabilities,
+                           system_set_environment};
+}
+
 PortAccessSystem real_port_access_system() {
-    return PortAccessSystem{system_ioperm, system_effective_uid, system_lockdown_state};
+    return PortAccessSystem{system_ioperm, system_effective_uid, system_lockdown_state,
+                            real_privilege_system()};
 }
 
 std::string describe_port_access_refusal(int error_number, std::uint16_t first, std::uint16_t count,
@@ -60,7 +170,8 @@ std::string describe_port_access_refusal(int error_number, std::uint16_t first, 
     if (error_number == ENOSYS) {
         return what +
                "this kernel does not provide ioperm (built without I/O port permissions, or a "
-               "sandbox that hides them).";
+               "sandbox that hides them). Use a kernel built with CONFIG_X86_IOPL_IOPERM, outside "
+               "any sandbox.";
     }
     if (error_number == EPERM) {
         const std::string lockdown = system.lockdown_state();
@@ -68,17 +179,23 @@ std::string describe_port_access_refusal(int error_number, std::uint16_t first, 
             lockdown.find("[confidentiality]") != std::string::npos) {
             return what +
                    "the kernel is in lockdown mode, which forbids direct port access even to "
-                   "root (it is usually switched on by Secure Boot).";
+                   "root (it is usually switched on by Secure Boot). Switch Secure Boot off in "
+                   "the firmware setup, or boot a kernel without lockdown, to use Vantrel on this "
+                   "machine.";
         }
         if (system.effective_uid() != 0) {
-            return what + "permission denied; run the program as root.";
+            return what +
+                   "permission denied; run the program as root (with sudo: it gives up root as "
+                   "soon as it holds the ports).";
         }
-        return what + "permission denied; the process lacks the CAP_SYS_RAWIO capability.";
+        return what +
+               "permission denied; the process lacks the CAP_SYS_RAWIO capability (a container "
+               "or a restricted service); run it as root on the host system.";
     }
     return what + std::strerror(error_number) + ".";
 }
 
-LinuxPortIo::LinuxPortIo(PortAccessSystem system) : system_(system) {}
+LinuxPortIo::LinuxPortIo(PortAccessSystem system) : system_(std::move(system)) {}
 
 bool LinuxPortIo::grant(std::uint16_t first, std::uint16_t count, std::string& error) {
     if (!VANTREL_HAVE_PORT_IO) {
@@ -92,6 +209,13 @@ bool LinuxPortIo::grant(std::uint16_t first, std::uint16_t count, std::string& e
     }
     ranges_.emplace_back(first, unsigned{first} + count);
     return true;
+}
+
+void LinuxPortIo::revoke_all() {
+    for (const auto& [first, end] : ranges_) {
+        system_.ioperm(first, end - first, 0);
+    }
+    ranges_.clear();
 }
 
 bool LinuxPortIo::granted(std::uint16_t port, unsigned width) const {
