@@ -156,6 +156,7 @@ constexpr Named kFaultActions[] = {
     {"timeout", static_cast<unsigned>(FaultAction::Timeout)},
     {"device-error", static_cast<unsigned>(FaultAction::DeviceError)},
     {"bus-error", static_cast<unsigned>(FaultAction::BusError)},
+    {"drop-write", static_cast<unsigned>(FaultAction::DropWrite)},
 };
 
 template <std::size_t N>
@@ -201,7 +202,7 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
         fault.action = static_cast<FaultAction>(named->value);
     } else {
         reason =
-            "a fault starts with its action: timeout, device-error, bus-error or "
+            "a fault starts with its action: timeout, device-error, bus-error, drop-write or "
             "block-count=N";
         return false;
     }
@@ -268,6 +269,9 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
     } else if (fault.action == FaultAction::BlockCount && fault.kind &&
                fault.kind != TransferKind::BlockRead) {
         reason = "block-count= applies to block reads";
+    } else if (fault.action == FaultAction::DropWrite && fault.kind &&
+               fault.kind != TransferKind::WordWrite && fault.kind != TransferKind::BlockWrite) {
+        reason = "drop-write applies to writes";
     } else if (has_byte && word_kind) {
         reason = "byte= applies to block transfers";
     } else {
@@ -491,7 +495,8 @@ std::string_view board_options_help() {
   dump=FILE              load the chip's registers from an i2cdump-style text (a file of
                          at most 1 MiB); the options above then change what they name
   fault=ACTION:WHICH...  make a transfer fail; may be given more than once.
-                         ACTION: timeout, device-error, bus-error, or block-count=N (a
+                         ACTION: timeout, device-error, bus-error, drop-write (the chip
+                         acknowledges a write but does not store it), or block-count=N (a
                          block read announces N bytes). WHICH: a transfer kind (word-read,
                          word-write, block-read, block-write) with reg=HH (hex) and nth=N
                          (the N-th such transfer, default 1), or transfer=N (the N-th

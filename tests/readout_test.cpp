@@ -8,13 +8,19 @@
 #include "sim/board_options.h"
 #include "support/fake_console.h"
 #include "support/param_name.h"
-#include "support/scratch_dir.h"
+#include "support/temp_dir.h"
 
 namespace vantrel::cli {
 namespace {
 
 using test::FakeConsole;
-using test::ScratchDir;
+using test::TempDir;
+
+// Writes a file in the directory and returns its path.
+std::string put(const TempDir& dir, const std::string& name, const std::string& content) {
+    test::write_file(dir / name, content);
+    return dir / name;
+}
 
 class CountingSleeper : public Sleeper {
   public:
@@ -43,8 +49,8 @@ struct ReadoutRun {
 };
 
 // The directory the rows' files are made in, and a file per name.
-ScratchDir& files() {
-    static ScratchDir dir;
+TempDir& files() {
+    static TempDir dir;
     return dir;
 }
 
@@ -147,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "vantrel-readout: register dump /dev/zero: is not a regular file"},
         ErrorCase{
             "DumpTooLarge",
-            {"--chip-dump", files().file("large", std::string(sim::kMaxDumpFileBytes + 1, '\n'))},
+            {"--chip-dump", put(files(), "large", std::string(sim::kMaxDumpFileBytes + 1, '\n'))},
             "vantrel-readout: register dump " + files().path() +
                 "/large: is larger than 1048576 bytes"},
         ErrorCase{"DumpMissing",
@@ -156,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "/none: No such file or directory"},
         ErrorCase{
             "DumpMalformed",
-            {"--simulate=pauses=instant", "--chip-dump", files().file("short", "10: 09 95 93\n")},
+            {"--simulate=pauses=instant", "--chip-dump", put(files(), "short", "10: 09 95 93\n")},
             "vantrel-readout: " + files().path() +
                 "/short: line 1: row 10 has 3 cells; a row has 16"}),
     test::ByLabel());
@@ -208,8 +214,8 @@ class ReadoutRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 TEST_P(ReadoutRoundTrip, OwnOutputLoadsBackAsTheSameBoard) {
     ReadoutRun first({std::string("--simulate=pauses=instant,") + GetParam().options});
     ASSERT_EQ(first.status, 0) << first.console.err();
-    ScratchDir dir;
-    const std::string saved = dir.file("readout.txt", first.console.out());
+    TempDir dir;
+    const std::string saved = put(dir, "readout.txt", first.console.out());
 
     ReadoutRun second({"--simulate=pauses=instant", "--chip-dump", saved});
     EXPECT_EQ(second.status, 0);
@@ -227,9 +233,9 @@ INSTANTIATE_TEST_SUITE_P(Boards, ReadoutRoundTrip,
                          test::ByLabel());
 
 TEST(ReadoutDump, APartialDumpSaysWhatItLeft) {
-    ScratchDir dir;
+    TempDir dir;
     ReadoutRun run(
-        {"--simulate=pauses=instant", "--chip-dump", dir.file("rows.txt", kGrid.substr(52))});
+        {"--simulate=pauses=instant", "--chip-dump", put(dir, "rows.txt", kGrid.substr(52))});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.console.err(), "vantrel-readout: note: " + dir.path() +
                                      "/rows.txt gives no value for registers 0x00-0x0f; the "
