@@ -169,17 +169,6 @@ const Named* find_named(const Named (&table)[N], std::string_view name) {
     return nullptr;
 }
 
-// A group delay as the dialog's lists name it ("None", "150ps", ...), in any case.
-bool parse_delay(std::string_view text, unsigned& code) {
-    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
-        if (equal_ignoring_case(text, res::kGroupDelayItems[i])) {
-            code = static_cast<unsigned>(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 constexpr std::string_view kOptionNames[] = {
     "hub",        "base",      "dividers",    "n",          "m",      "depth",
     "delay-cpu",  "delay-pci", "delay-sdram", "delay-3v66", "spread", "model",
@@ -282,6 +271,16 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
 
 }  // namespace
 
+bool parse_group_delay(std::string_view text, unsigned& code) {
+    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
+        if (equal_ignoring_case(text, res::kGroupDelayItems[i])) {
+            code = static_cast<unsigned>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error) {
     if (!text.empty() && text.back() == ',') {
         error = "\"" + std::string(text) + "\": the list ends with a comma";
@@ -359,7 +358,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
                                        : parsed.spread_depth;
             field = static_cast<std::uint8_t>(number);
         } else if (key.starts_with("delay-")) {
-            if (!parse_delay(value, number)) {
+            if (!parse_group_delay(value, number)) {
                 return fail("a group delay is none, 150ps, 300ps or 450ps");
             }
             auto& field = key == "delay-cpu"     ? parsed.delay_cpu
