@@ -502,8 +502,8 @@ std::string_view board_options_help() {
                          transfer of any kind); byte=N strikes at data byte N of a block
                          transfer. Counts start when the program starts.
                          e.g. fault=device-error:word-write:reg=22
-  pauses=real|instant    whether the bus's polls and 300 ms pauses take real time
-                         (default real); instant runs at full speed
+  pauses=real|instant    real: the 300 ms pause after each transfer takes real time, as
+                         on the board (default); instant: everything runs at full speed
 Values hold no commas.
 )";
 }

@@ -555,15 +555,16 @@ class CountingSleeper : public Sleeper {
     std::vector<std::uint32_t> calls;
 };
 
-TEST(PacedSleeper, SimulatedAndRealTimeBothPass) {
+TEST(PacedSleeper, TransferPausesPassInRealTimeAndPollsDoNot) {
     sim::SimTime time;
     CountingSleeper real;
     sim::PacedSleeper paced(time, real);
-    paced.sleep_ms(10);
-    paced.sleep_ms(300);
-    EXPECT_EQ(time.slept_ms(), 310u);
-    EXPECT_EQ(time.now_us(), 310000u);
-    EXPECT_EQ(real.calls, (std::vector<std::uint32_t>{10, 300}));
+    for (const std::uint32_t ms : {10u, 300u, 10u, 10u, 300u, 299u}) {
+        paced.sleep_ms(ms);
+    }
+    EXPECT_EQ(time.slept_ms(), 929u);
+    EXPECT_EQ(time.now_us(), 929000u);
+    EXPECT_EQ(real.calls, (std::vector<std::uint32_t>{300, 300}));
 }
 
 }  // namespace
