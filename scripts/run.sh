@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Builds Vantrel's readout and runs it on the simulated board; arguments go to the program
-# (e.g. --help). Only the program's own output reaches standard output: set-up and build
-# messages go to standard error, and the build log only when the build fails.
+# Builds vantrelctl and runs it on the simulated board: with no arguments `show`, else the
+# arguments given (a --simulate of their own sets the board up; without one the default board
+# is used). Only the program's own output reaches standard output: set-up and build messages go
+# to standard error, and the build log only when the build fails.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup-deps.sh" run >&2
 
 log="$(mktemp)"
-echo "Building vantrel-readout in $root/build ..." >&2
+echo "Building vantrelctl in $root/build ..." >&2
 if ! { cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVANTREL_WERROR=ON -DVANTREL_BUILD_TESTS=OFF &&
-       cmake --build "$root/build" -j2 --target vantrel-readout; } >"$log" 2>&1; then
+       cmake --build "$root/build" -j2 --target vantrelctl; } >"$log" 2>&1; then
     cat "$log" >&2
     rm -f "$log"
     echo "run.sh: the build failed" >&2
     exit 1
 fi
 rm -f "$log"
-exec "$root/build/vantrel-readout" "$@"
+
+args=("$@")
+if [ ${#args[@]} -eq 0 ]; then
+    args=(show)
+fi
+simulated=no
+for arg in "${args[@]}"; do
+    case "$arg" in
+        --simulate | --simulate=*) simulated=yes ;;
+    esac
+done
+if [ "$simulated" = no ]; then
+    args=(--simulate "${args[@]}")
+fi
+exec "$root/build/vantrelctl" "${args[@]}"
