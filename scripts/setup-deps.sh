@@ -6,6 +6,9 @@ set -euo pipefail
 
 run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev googletest python3)
+# The Windows 95/98 program: MinGW-w64 for i686 with the win32 thread model, and 32-bit Wine on
+# a virtual X display for its tests.
+test_packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
 
 packages=("${run_packages[@]}")
 if [ "${1:-all}" != run ]; then
@@ -25,6 +28,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         sudo="sudo"
     fi
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+

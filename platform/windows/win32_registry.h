@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string_view>
+
+#include "app/core/startup_load.h"
+#include "ui/registry.h"
+
+namespace vantrel::platform {
+
+// A key under HKEY_LOCAL_MACHINE, opened with full access and never closed: the process's end
+// releases it.
+class Win32RegistryKey : public RegistryKey {
+  public:
+    explicit Win32RegistryKey(void* key) : key_(key) {}
+
+    bool query_dword(std::string_view name, std::uint32_t& value) override;
+    bool set_dword(std::string_view name, std::uint32_t value) override;
+
+    // Whether a value of this name exists, whatever its type and size.
+    bool has_value(std::string_view name);
+    // Removes a value; true also when there was none.
+    bool delete_value(std::string_view name);
+    // Writes the key's changes to disk now rather than when the system gets round to it.
+    bool flush();
+
+  private:
+    void* key_;
+};
+
+// RegCreateKeyExA of one key under HKEY_LOCAL_MACHINE.
+class Win32Registry : public Registry {
+  public:
+    Win32Registry() = default;
+    Win32Registry(const Win32Registry&) = delete;
+    Win32Registry& operator=(const Win32Registry&) = delete;
+
+    Win32RegistryKey* create_or_open(std::string_view path) override;
+
+  private:
+    Win32RegistryKey key_{nullptr};
+    bool opened_ = false;
+};
+
+// The start-up guard as a value of the program's key: present while a start-up apply runs.
+// Without a key there is nowhere to keep it, and it can be neither set nor cleared.
+class RegistryBootGuard : public BootGuard {
+  public:
+    explicit RegistryBootGuard(Win32RegistryKey* key) : key_(key) {}
+
+    bool present() override;
+    bool set() override;
+    bool clear() override;
+
+  private:
+    Win32RegistryKey* key_;
+};
+
+}  // namespace vantrel::platform

@@ -1,0 +1,79 @@
+#include "platform/windows/win32_system.h"
+
+#include <cstdio>
+
+#include <windows.h>
+
+namespace vantrel::platform {
+
+namespace {
+
+// Larger than any register dump; a bigger file is a wrong path, not a dump.
+constexpr DWORD kMaxFileSize = 1u << 20;
+
+std::string system_error_text(DWORD code) {
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string result(text, length);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
+                               result.back() == ' ' || result.back() == '.')) {
+        result.pop_back();
+    }
+    if (result.empty()) {
+        char number[32];
+        std::snprintf(number, sizeof number, "system error %lu", code);
+        result = number;
+    }
+    return result;
+}
+
+}  // namespace
+
+bool nt_family() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) {
+        // It fails only for a wrong structure size; should it fail anyway, the ports count as off
+        // limits, which costs the hardware path and never crashes.
+        return true;
+    }
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool read_file(const std::string& path, std::string& content, std::string& error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot open " + path + ": " + system_error_text(GetLastError());
+        return false;
+    }
+    const DWORD size = GetFileSize(file, nullptr);
+    if (size == INVALID_FILE_SIZE || size > kMaxFileSize) {
+        CloseHandle(file);
+        error = path + " is not a register dump (too large)";
+        return false;
+    }
+    std::string bytes(size, '\0');
+    DWORD done = 0;
+    while (done < size) {
+        DWORD got = 0;
+        if (!ReadFile(file, bytes.data() + done, size - done, &got, nullptr)) {
+            const DWORD code = GetLastError();
+            CloseHandle(file);
+            error = "cannot read " + path + ": " + system_error_text(code);
+            return false;
+        }
+        if (got == 0) {
+            // Shortened by someone else while it was being read.
+            bytes.resize(done);
+            break;
+        }
+        done += got;
+    }
+    CloseHandle(file);
+    content = std::move(bytes);
+    return true;
+}
+
+}  // namespace vantrel::platform

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace vantrel::platform {
+
+// Whether this is a Windows NT-family system (NT 4, 2000, XP and later), on which a user-mode
+// IN or OUT raises an exception instead of reaching the port. Windows 95, 98 and Me are not.
+bool nt_family();
+
+// Reads a whole file as bytes (no text translation). On failure returns false and says why.
+bool read_file(const std::string& path, std::string& content, std::string& error);
+
+}  // namespace vantrel::platform

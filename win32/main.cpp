@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "win32/program.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR command_line, int /*show*/) {
+    return vantrel::win32::run_program(instance, command_line);
+}
