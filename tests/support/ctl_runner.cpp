@@ -14,8 +14,7 @@ constexpr unsigned kDetectionBlockWrites = 2;
 // "This machine" for tests: a simulated board behind the same door as real hardware.
 class BoardMachine : public cli::OpenMachine {
   public:
-    explicit BoardMachine(std::function<void(sim::SimBoard&)> done)
-        : done_(std::move(done)) {}
+    explicit BoardMachine(std::function<void(sim::SimBoard&)> done) : done_(std::move(done)) {}
     ~BoardMachine() override { done_(board); }
     cli::Machine machine() override { return {board, board.time(), board.cpu(), board.cpu()}; }
 
