@@ -27,7 +27,9 @@ inline constexpr std::uint8_t kSmbStatusFailed = 0x10;
 inline constexpr std::uint8_t kSmbStatusByteDone = 0x80;
 inline constexpr std::uint8_t kSmbStatusClearAll = 0xFF;
 
-// Host control values: start (bit 6), command field (bits 4..2) and last byte (bit 5).
+// Host control values: start (bit 6), command field (bits 4..2), last byte (bit 5) and kill
+// (bit 1).
+inline constexpr std::uint8_t kSmbControlKill = 0x02;
 inline constexpr std::uint8_t kSmbControlStart = 0x40;
 inline constexpr std::uint8_t kSmbControlLastByte = 0x20;
 inline constexpr std::uint8_t kSmbControlCommandMask = 0x1C;
@@ -43,6 +45,8 @@ inline constexpr std::uint32_t kSmbPollSleepMs = 10;
 inline constexpr int kSmbPollMaxSleeps = 100;
 // Every successful transfer ends with this pause.
 inline constexpr std::uint32_t kSmbTransferPauseMs = 300;
+// How long the kill bit is held before it is cleared again.
+inline constexpr std::uint32_t kSmbKillHoldMs = 1;
 
 // The clock chip's address and register count.
 inline constexpr std::uint8_t kClockChipAddress = 0xD2;
@@ -86,6 +90,8 @@ class SmbusHost {
     bool wait_completion();
     bool wait_byte_done();
     bool error_test_passes();
+    bool step_succeeded(bool waited);
+    void kill_transaction();
     void clean_up();
     int fail();
     void pause();

@@ -15,7 +15,8 @@ class ClockChip {
     int detect();
     int enter_enhanced_mode();
     int leave_enhanced_mode();
-    // Writes N, N minus the spread depth and M, then latches them.
+    // Writes N, N minus the spread depth and M, then latches them; ClockState's pll_latched
+    // says whether the last commit got as far as the latch.
     int commit_pll();
 
   private:

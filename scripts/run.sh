@@ -9,10 +9,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup-deps.sh" run >&2
 
 log="$(mktemp)"
-echo "Building vantrel and vantrel-readout in $root/build ..." >&2
+echo "Building vantrel and vantrelctl in $root/build ..." >&2
 if ! { cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVANTREL_WERROR=ON -DVANTREL_BUILD_TESTS=OFF &&
-       cmake --build "$root/build" -j2 --target vantrel vantrel-readout; } >"$log" 2>&1; then
+       cmake --build "$root/build" -j2 --target vantrel vantrelctl; } >"$log" 2>&1; then
     cat "$log" >&2
     rm -f "$log"
     echo "run.sh: the build failed" >&2

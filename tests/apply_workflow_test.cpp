@@ -6,6 +6,7 @@
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
+#include "support/param_name.h"
 #include "ui/apply_workflow.h"
 #include "ui/frequency_fields.h"
 
@@ -15,6 +16,7 @@ namespace {
 using sim::TransferKind;
 using test::DialogHarness;
 using test::error_box;
+using test::PrintTo;
 using test::ShownMessage;
 using Kind = FrequencyRequest::Kind;
 
@@ -424,6 +426,65 @@ INSTANTIATE_TEST_SUITE_P(Runs, RunOnSimulatedCpu,
                          [](const auto& param_info) {
                              return std::string(param_info.param.label);
                          });
+
+// A refused REG00 write comes after the new clock is latched: the clock stays and is shown,
+// the user is told that not every setting changed, and enhanced mode is left as usual.
+struct SpreadSwitchRow {
+    const char* label;
+    int check;
+    std::uint8_t chip_reg00;
+    bool leave_fails;
+    std::vector<const char*> messages;
+};
+
+class SpreadSwitchRefused : public ::testing::TestWithParam<SpreadSwitchRow> {};
+
+TEST_P(SpreadSwitchRefused, IsReportedAndTheNewClockKept) {
+    const auto& row = GetParam();
+    DialogHarness h;
+    h.board.chip().set_reg(REG00, row.chip_reg00);
+    h.init();
+    h.controls.type(IDC_FREQ_EDIT, "150");
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, row.check);
+    h.fail_next(TransferKind::WordWrite, REG00);
+    if (row.leave_fails) {
+        h.fail_next(TransferKind::WordWrite, REG10);
+    }
+
+    h.dialog.run_settings();
+
+    std::vector<ShownMessage> expected;
+    for (const char* text : row.messages) {
+        expected.push_back(error_box(text));
+    }
+    EXPECT_EQ(h.messages.shown(), expected);
+    EXPECT_EQ(h.board.chip().reg(REG00), row.chip_reg00);
+    EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), row.check);
+    EXPECT_EQ(h.board.chip().running_n(), 149);
+    EXPECT_FLOAT_EQ(h.clock.cpu_ext_mhz, 150.0f);
+    EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), " 150.0");
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), 150);
+    EXPECT_EQ(h.cpu.calls(), 2u);
+    const auto transfers = h.new_transfers();
+    ASSERT_FALSE(transfers.empty());
+    EXPECT_EQ(transfers.back().kind, TransferKind::WordWrite);  // leaving was tried
+    EXPECT_EQ(transfers.back().reg, REG10);
+    EXPECT_EQ(h.board.chip().enhanced_mode(), row.leave_fails);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, SpreadSwitchRefused,
+    ::testing::Values(
+        SpreadSwitchRow{
+            "SwitchingOn", kBstChecked, 0x41, false, {"Cannot Change Some Clock Settings!"}},
+        SpreadSwitchRow{
+            "SwitchingOff", kBstUnchecked, 0x43, false, {"Cannot Change Some Clock Settings!"}},
+        SpreadSwitchRow{"ThenLeavingFails",
+                        kBstChecked,
+                        0x41,
+                        true,
+                        {"Cannot Change Some Clock Settings!", "Disable Enhanced Mode Failed!"}}),
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

@@ -145,6 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "fault 0 block-write nth 1 byte 17"},
         ParseCase{"FaultBlockCount", "fault=block-count=4:block-read",
                   "fault 3(4) block-read nth 1 byte 0"},
+        ParseCase{"FaultDropWrite", "fault=drop-write:word-write:reg=11",
+                  "fault 4 word-write reg 11 nth 1 byte 0"},
         ParseCase{"TwoFaults", "fault=timeout:transfer=1,fault=device-error:block-read:nth=2",
                   "fault 0 #1 nth 1 byte 0 fault 1 block-read nth 2 byte 0"},
         ParseCase{"Everything", "hub=ab,dividers=4/3,n=149,pauses=instant,spread=on",
@@ -232,7 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"\": empty option (two commas in a row, or one at an end)"},
         RejectCase{"FaultAction", "fault=explode:word-read",
                    "\"fault=explode:word-read\": a fault starts with its action: timeout, "
-                   "device-error, bus-error or block-count=N"},
+                   "device-error, bus-error, drop-write or block-count=N"},
+        RejectCase{"DropWriteOnRead", "fault=drop-write:block-read",
+                   "\"fault=drop-write:block-read\": drop-write applies to writes"},
         RejectCase{"FaultWithoutTransfer", "fault=timeout",
                    "\"fault=timeout\": say which transfer: a kind (word-read, word-write, "
                    "block-read, block-write) or transfer=N"},
@@ -278,8 +282,8 @@ TEST(OptionsHelp, NamesEveryOptionTheParserKnows) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << name;
     }
     for (const char* word :
-         {"timeout", "device-error", "bus-error", "block-count=", "word-read", "word-write",
-          "block-read", "block-write", "reg=", "nth=", "transfer=", "byte="}) {
+         {"timeout", "device-error", "bus-error", "drop-write", "block-count=", "word-read",
+          "word-write", "block-read", "block-write", "reg=", "nth=", "transfer=", "byte="}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
 }
@@ -398,6 +402,8 @@ struct FaultCase {
     const char* options;
     // The transfers below, as ok (1) or failed (0), in order.
     std::vector<int> results;
+    // What the chip's REG21 holds at the end: 0x21 written first, then 0x12.
+    std::uint8_t reg21;
 };
 
 void PrintTo(const FaultCase& row, std::ostream* os) {
@@ -422,34 +428,50 @@ TEST_P(OptionsFaults, StrikeTheTransferTheyName) {
     std::uint8_t count = 0;
     results.push_back(host.block_read(count));
     results.push_back(host.block_write(REG10, kReg10EnhancedMode, kEnhancedModeBlockCount));
-    for (int round = 0; round < 2; ++round) {
+    for (const std::uint8_t written : {std::uint8_t{0x21}, std::uint8_t{0x12}}) {
         for (const std::uint8_t reg : {REG21, REG22}) {
             std::uint8_t value = 0;
             results.push_back(host.read_register(reg, value));
-            results.push_back(host.write_register(reg, 0x00));
+            results.push_back(host.write_register(reg, written));
         }
     }
     EXPECT_EQ(results, GetParam().results);
+    EXPECT_EQ(board.chip().reg(REG21), GetParam().reg21);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, OptionsFaults,
     ::testing::Values(
-        FaultCase{"None", "", {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
-        FaultCase{
-            "WriteOfReg22", "fault=device-error:word-write:reg=22", {1, 1, 1, 1, 1, 0, 1, 1, 1, 1}},
-        FaultCase{
-            "SecondWordRead", "fault=timeout:word-read:nth=2", {1, 1, 1, 1, 0, 1, 1, 1, 1, 1}},
+        FaultCase{"None", "", {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x12},
+        FaultCase{"WriteOfReg22",
+                  "fault=device-error:word-write:reg=22",
+                  {1, 1, 1, 1, 1, 0, 1, 1, 1, 1},
+                  0x12},
+        FaultCase{"SecondWordRead",
+                  "fault=timeout:word-read:nth=2",
+                  {1, 1, 1, 1, 0, 1, 1, 1, 1, 1},
+                  0x12},
         FaultCase{"ThirdReadOfReg21NeverComes",
                   "fault=bus-error:word-read:reg=21:nth=3",
-                  {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+                  {1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+                  0x12},
         // The block write reads the chip first, so it makes transfers 2 and 3.
-        FaultCase{"SixthTransfer", "fault=device-error:transfer=6", {1, 1, 1, 1, 0, 1, 1, 1, 1, 1}},
         FaultCase{
-            "BlockWriteProper", "fault=device-error:transfer=3", {1, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+            "SixthTransfer", "fault=device-error:transfer=6", {1, 1, 1, 1, 0, 1, 1, 1, 1, 1}, 0x12},
+        // Enhanced mode is not entered, so the chip refuses every one-register transfer.
+        FaultCase{"BlockWriteProper",
+                  "fault=device-error:transfer=3",
+                  {1, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                  0x40},
+        // Acknowledged, so the host sees success; the chip keeps what it had.
+        FaultCase{"DroppedWrite",
+                  "fault=drop-write:word-write:reg=21:nth=2",
+                  {1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+                  0x21},
         FaultCase{"TwoFaults",
                   "fault=device-error:transfer=4,fault=device-error:word-write:nth=4",
-                  {1, 1, 0, 1, 1, 1, 1, 1, 1, 0}}),
+                  {1, 1, 0, 1, 1, 1, 1, 1, 1, 0},
+                  0x12}),
     test::ByLabel());
 
 TEST(OptionsFaultBlockCount, ABlockReadAnnouncesTheGivenCount) {
@@ -533,15 +555,16 @@ class CountingSleeper : public Sleeper {
     std::vector<std::uint32_t> calls;
 };
 
-TEST(PacedSleeper, SimulatedAndRealTimeBothPass) {
+TEST(PacedSleeper, TransferPausesPassInRealTimeAndPollsDoNot) {
     sim::SimTime time;
     CountingSleeper real;
     sim::PacedSleeper paced(time, real);
-    paced.sleep_ms(10);
-    paced.sleep_ms(300);
-    EXPECT_EQ(time.slept_ms(), 310u);
-    EXPECT_EQ(time.now_us(), 310000u);
-    EXPECT_EQ(real.calls, (std::vector<std::uint32_t>{10, 300}));
+    for (const std::uint32_t ms : {10u, 300u, 10u, 10u, 300u, 299u}) {
+        paced.sleep_ms(ms);
+    }
+    EXPECT_EQ(time.slept_ms(), 929u);
+    EXPECT_EQ(time.now_us(), 929000u);
+    EXPECT_EQ(real.calls, (std::vector<std::uint32_t>{300, 300}));
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class ApplyWorkflow {
     void read_selections();
     int write_reg21();
     int write_reg22();
-    void write_reg00();
+    int write_reg00();
 
     DialogControls& controls_;
     MessageBoxes& messages_;

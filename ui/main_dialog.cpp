@@ -75,6 +75,7 @@ bool MainDialog::on_init_dialog() {
         controls.enable(IDC_SPREAD_MODEL, false);
     }
 
+    hardware_found_ = true;
     env_.cpu.refresh_cpu_speed();
     show_frequencies();
     return true;
@@ -112,12 +113,36 @@ bool MainDialog::on_command(int control_id, int notification) {
     }
 }
 
+void MainDialog::run_settings() {
+    if (hardware_found_) {
+        apply_.run_settings();
+    }
+}
+
+void MainDialog::save_settings() {
+    if (hardware_found_) {
+        store_.save_settings();
+    }
+}
+
+void MainDialog::load_settings() {
+    if (hardware_found_) {
+        store_.load_settings();
+    }
+}
+
 void MainDialog::on_slider_scroll() {
+    if (!hardware_found_) {
+        return;
+    }
     const int position = env_.controls.slider_position(IDC_FREQ_SLIDER);
     env_.controls.set_text(IDC_FREQ_EDIT, format_target_text(position));
 }
 
 void MainDialog::on_spread_clicked() {
+    if (!hardware_found_) {
+        return;
+    }
     const int state = env_.controls.check_state(IDC_SPREAD_ENABLE);
     if (state == kBstChecked || state == kBstUnchecked) {
         env_.controls.enable(IDC_SPREAD_DEPTH, state == kBstChecked);

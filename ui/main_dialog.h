@@ -60,9 +60,12 @@ class MainDialog {
     void on_paint();
     IconHandle on_query_drag_icon() const { return main_icon_; }
 
-    void run_settings() { apply_.run_settings(); }
-    void save_settings() { store_.save_settings(); }
-    void load_settings() { store_.load_settings(); }
+    // Until initialisation has found the controller and the clock generator these four, and
+    // the slider and check-box handlers, do nothing: a disabled control is not the only way an
+    // event arrives, and none may reach the bus.
+    void run_settings();
+    void save_settings();
+    void load_settings();
 
   private:
     void stop_error(const char* text);
@@ -72,6 +75,7 @@ class MainDialog {
     ApplyWorkflow apply_;
     SettingsStore store_;
     IconHandle main_icon_;
+    bool hardware_found_ = false;
 };
 
 }  // namespace vantrel

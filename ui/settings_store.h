@@ -49,6 +49,7 @@ class SettingsStore {
 
   private:
     void error(const char* text);
+    bool mirror_can_be_loaded() const;
     bool settings_valid(const StoredSettings& stored, const TargetFrequency& target) const;
     void set_controls(const StoredSettings& stored, const TargetFrequency& target);
 

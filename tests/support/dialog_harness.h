@@ -7,6 +7,7 @@
 #include "clockgen/clock_state.h"
 #include "res/dialog_templates.h"
 #include "sim/sim_board.h"
+#include "support/counting_port_io.h"
 #include "support/fake_dialog_controls.h"
 #include "support/fake_registry.h"
 #include "support/fake_ui.h"
@@ -26,6 +27,7 @@ class DialogHarness {
     explicit DialogHarness(CpuSource source = CpuSource::Scripted) : cpu_source(source) {}
 
     sim::SimBoard board;
+    CountingPortIo io{board};  // the dialog reaches the board only through this
     SmbusController controller;
     DeviceAddress device_address;
     RegisterShadow shadow;
@@ -44,7 +46,7 @@ class DialogHarness {
     MainDialogEnvironment env() {
         CpuSpeedMeter& meter =
             cpu_source == CpuSource::Scripted ? static_cast<CpuSpeedMeter&>(cpu) : measured_cpu;
-        return {controls,   window,         messages, meter, board,       board.time(),
+        return {controls,   window,         messages, meter, io,          board.time(),
                 controller, device_address, shadow,   clock, settings_key};
     }
 
