@@ -9,6 +9,7 @@ namespace {
 constexpr std::string_view kSimulate = "--simulate";
 constexpr std::string_view kSettings = "--settings";
 constexpr std::string_view kScreenshot = "--screenshot";
+constexpr std::string_view kBus = "--bus";
 
 // An option that takes a file: "--name FILE" or "--name=FILE". Returns false with an error
 // when the file name is missing.
@@ -65,6 +66,17 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& line,
             if (!take_file(kScreenshot, args, i, line.screenshot_path, error)) {
                 return false;
             }
+        } else if (is_option(arg, kBus)) {
+            std::string value;
+            if (arg.size() > kBus.size()) {
+                value = std::string(arg.substr(kBus.size() + 1));
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            }
+            if (!platform::parse_bus_request(value, line.bus)) {
+                error = "--bus takes kernel or ports, not '" + value + "'";
+                return false;
+            }
         } else {
             error = "unknown argument '" + std::string(arg) + "'";
             return false;
@@ -75,12 +87,16 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& line,
 
 std::string usage_text() {
     std::string text =
-        "usage: vantrel [--simulate[=OPTIONS]] [--settings FILE] [--screenshot FILE]\n"
+        "usage: vantrel [--simulate[=OPTIONS]] [--bus kernel|ports] [--settings FILE]\n"
+        "               [--screenshot FILE]\n"
         "       vantrel --help | --version\n"
         "\n"
         "Sets the clocks of a VXC812-07 clock generator on an Intel ICH SMBus.\n"
         "\n"
         "  --simulate[=OPTIONS]  run on a simulated board instead of this machine\n"
+        "  --bus kernel|ports    reach the SMBus through the kernel's i2c-dev node or through\n"
+        "                        direct port access (default: the kernel's when its driver\n"
+        "                        holds the controller)\n"
         "  --settings FILE       the settings file (default "
         "$XDG_CONFIG_HOME/vantrel/settings.reg)\n"
         "  --screenshot FILE     render the dialog to a PNG file and exit; the caution notice,\n"

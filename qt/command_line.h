@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/bus_choice.h"
 #include "sim/board_options.h"
 
 namespace vantrel::qt {
@@ -18,6 +19,8 @@ struct CommandLine {
     std::string settings_path;    // empty: the default settings file
     std::string screenshot_path;  // empty: run the dialog
     bool measure = false;         // print start-up and apply timings and memory, then exit
+    // --bus: the kernel's i2c-dev node or direct port access; Auto lets the program choose.
+    platform::BusRequest bus = platform::BusRequest::Auto;
 };
 
 // Parses the arguments after the program name. On failure returns false and `error` names the

@@ -51,13 +51,18 @@ int main(int argc, char** argv) {
         if (!notice.empty()) {
             std::fprintf(stderr, "vantrel: %s\n", notice.c_str());
         }
+        // A refusal is shown as the run's first message, as on this machine.
+        simulated->choose_bus(line.bus, records.controller, records.device_address, records.shadow,
+                              refusal);
         board = std::move(simulated);
     } else {
         // Everything that needs root happens here, before the QApplication exists: the window
-        // never runs as root.
+        // never runs as root. On the kernel path nothing needs it, and it is given up all the
+        // same once the node is open.
         auto machine = std::make_unique<qt::MachineBoard>(records.clock, records.vendor);
         std::string message;
-        switch (machine->prepare(message)) {
+        switch (machine->prepare(line.bus, records.controller, records.device_address,
+                                 records.shadow, message)) {
             case platform::HardwareAccessStatus::Ready:
                 if (!message.empty()) {
                     std::fprintf(stderr, "vantrel: %s\n", message.c_str());
@@ -73,7 +78,17 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "vantrel: %s\n", message.c_str());
                 return 1;
         }
+        if (!machine->note().empty()) {
+            std::fprintf(stderr, "vantrel: %s\n", machine->note().c_str());
+        }
+        if (!machine->bus_reason().empty()) {
+            std::fprintf(stderr, "vantrel: not the kernel path: %s\n",
+                         machine->bus_reason().c_str());
+        }
         board = std::move(machine);
+    }
+    if (!board->bus_path().empty()) {
+        std::fprintf(stderr, "vantrel: bus: %s\n", board->bus_path().c_str());
     }
 
     // Without a display a picture is still made, on the offscreen platform.

@@ -33,6 +33,9 @@ void MainWindow::create_controls() {
     widgets_ = std::make_unique<TemplateWidgets>(res::kMainDialog, *this, icons_);
     controls_.attach(widgets_.get());
     setFixedSize(widgets_->client_size());
+    if (QWidget* type = widgets_->widget(IDC_SM_TYPE)) {
+        type->setToolTip(bus_tip_);
+    }
 
     for (const BuiltControl& built : widgets_->controls()) {
         const int id = built.control->id;
@@ -45,6 +48,15 @@ void MainWindow::create_controls() {
             // The user's own moves only: a position the program sets sends nothing back.
             connect(slider, &QAbstractSlider::actionTriggered, this, [this] { scroll(); });
             connect(slider, &QAbstractSlider::sliderReleased, this, [this] { scroll(); });
+        }
+    }
+}
+
+void MainWindow::set_bus_path(const std::string& path) {
+    bus_tip_ = path.empty() ? QString() : QStringLiteral("SMBus reached by ") + to_qstring(path);
+    if (widgets_) {
+        if (QWidget* type = widgets_->widget(IDC_SM_TYPE)) {
+            type->setToolTip(bus_tip_);
         }
     }
 }

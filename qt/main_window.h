@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "qt/icon_library.h"
 #include "qt/template_widgets.h"
@@ -30,6 +31,9 @@ class MainWindow : public QDialog, public DialogWindow {
     void create_controls();
     // The dialog logic that receives the window's events from now on; nullptr for none.
     void bind(MainDialog* dialog) { dialog_ = dialog; }
+    // How the bus is reached, as the controller field's tooltip; the field's text is the
+    // dialog's own.
+    void set_bus_path(const std::string& path);
     // What the dialog manager does before a dialog is first shown: the initialisation hook
     // (with a busy cursor: it runs the detection), the focus on the first tab stop and the
     // centring in the work area.
@@ -61,6 +65,7 @@ class MainWindow : public QDialog, public DialogWindow {
     MainDialog* dialog_ = nullptr;
     QPaintEvent* paint_event_ = nullptr;
     std::optional<QPainter> painter_;
+    QString bus_tip_;
 };
 
 }  // namespace vantrel::qt

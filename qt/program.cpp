@@ -56,7 +56,9 @@ int run_program(const CommandLine& line, Board& board, ProgramRecords& records,
                                     records.device_address,
                                     records.shadow,
                                     records.clock,
-                                    records.settings_key};
+                                    records.settings_key,
+                                    board.backend()};
+    window.set_bus_path(board.bus_path());
 
     int status = 0;
     if (screenshot) {

@@ -172,7 +172,7 @@ void SimSmbusController::start(std::uint8_t control) {
         log_.violation("start with status bits still set");
     }
     records_.push_back(TransferRecord{kind_, address_, command_, {}, false});
-    fault_ = match_fault(kind_, command_);
+    fault_ = faults_.next(kind_, command_);
     const auto device = devices_.find(static_cast<std::uint8_t>(address_ & ~kSmbAddressReadBit));
     device_ = device == devices_.end() ? nullptr : device->second;
 
@@ -193,25 +193,6 @@ void SimSmbusController::start(std::uint8_t control) {
     } else {
         schedule(Step::Word);
     }
-}
-
-std::optional<Fault> SimSmbusController::match_fault(TransferKind kind, std::uint8_t reg) {
-    std::optional<Fault> acting;
-    for (auto& armed : faults_) {
-        const Fault& f = armed.fault;
-        const bool matches = f.ordinal || (f.kind && *f.kind == kind && (!f.reg || *f.reg == reg));
-        if (armed.fired || !matches) {
-            continue;
-        }
-        ++armed.seen;
-        if (armed.seen == (f.ordinal ? *f.ordinal : f.occurrence)) {
-            armed.fired = true;
-            if (!acting) {
-                acting = f;
-            }
-        }
-    }
-    return acting;
 }
 
 void SimSmbusController::schedule(Step step) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "sim/fault_matcher.h"
 #include "sim/fault_plan.h"
 #include "sim/protocol_log.h"
 #include "sim/smbus_device.h"
@@ -26,7 +27,7 @@ class SimSmbusController {
     void set_latency_polls(unsigned polls) { latency_polls_ = polls; }
 
     // Ordinals and occurrences count the transactions started after the fault is injected.
-    void inject(const Fault& fault) { faults_.push_back(Armed{fault, false, 0}); }
+    void inject(const Fault& fault) { faults_.inject(fault); }
 
     std::uint8_t read(std::uint16_t offset);
     void write(std::uint16_t offset, std::uint8_t value);
@@ -36,12 +37,6 @@ class SimSmbusController {
 
   private:
     enum class Step : std::uint8_t { None, Word, ByteReady, ByteSent, Finish };
-
-    struct Armed {
-        Fault fault;
-        bool fired;
-        unsigned seen;  // matching transactions started since injection
-    };
 
     void write_control(std::uint8_t value);
     void write_status(std::uint8_t value);
@@ -59,12 +54,11 @@ class SimSmbusController {
     void complete(std::uint8_t extra_status);
     void acknowledge_byte();
     void schedule(Step step);
-    std::optional<Fault> match_fault(TransferKind kind, std::uint8_t reg);
 
     ProtocolLog& log_;
     std::map<std::uint8_t, SmbusDevice*> devices_;
     unsigned latency_polls_ = 1;
-    std::vector<Armed> faults_;
+    FaultMatcher faults_;
     std::vector<TransferRecord> records_;
 
     // Host registers.

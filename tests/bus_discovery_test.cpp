@@ -16,6 +16,7 @@ using test::PrintTo;
 using test::RecordingPortIo;
 
 struct HubRow {
+    const char* label;
     std::uint32_t id;
     ChipsetKind kind;
     const char* name;
@@ -46,11 +47,12 @@ TEST_P(DiscoveryOfHub, IdentifiesHubClearsDisableBitAndReadsBase) {
     EXPECT_EQ(io.log(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(SupportedHubs, DiscoveryOfHub,
-                         ::testing::Values(HubRow{0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
-                                           HubRow{0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
-                                           HubRow{0x24408086, ChipsetKind::ICH_82801BA,
-                                                  "82801BA"}));
+INSTANTIATE_TEST_SUITE_P(
+    SupportedHubs, DiscoveryOfHub,
+    ::testing::Values(HubRow{"Ich82801AA", 0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
+                      HubRow{"Ich82801AB", 0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
+                      HubRow{"Ich82801BA", 0x24408086, ChipsetKind::ICH_82801BA, "82801BA"}),
+    test::ByLabel());
 
 TEST(Discovery, UnrecognisedHubStopsAfterTheIdentificationRead) {
     // Another Intel hub, another vendor with a matching device ID, and no device at all.

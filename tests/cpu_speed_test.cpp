@@ -276,11 +276,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Without a usable counter frequency (the query fails, or below 10 Hz there is no divisor)
 // neither method measures or reads the counter.
-class WithoutCounterFrequency : public ::testing::TestWithParam<std::optional<std::int64_t>> {};
+struct CounterFrequencyRow {
+    const char* label;
+    std::optional<std::int64_t> frequency;  // none: the query fails
+};
+
+class WithoutCounterFrequency : public ::testing::TestWithParam<CounterFrequencyRow> {};
 
 TEST_P(WithoutCounterFrequency, NothingIsMeasured) {
     Machine m;
-    m.timing.frequency = GetParam();
+    m.timing.frequency = GetParam().frequency;
     EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), CpuSpeedSample{});
     EXPECT_EQ(measure_by_loop(152000, m.cpu, m.timing), CpuSpeedSample{});
     EXPECT_EQ(m.timing.readings_taken(), 0u);
@@ -288,8 +293,10 @@ TEST_P(WithoutCounterFrequency, NothingIsMeasured) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frequencies, WithoutCounterFrequency,
-                         ::testing::Values(std::nullopt, std::optional<std::int64_t>{0},
-                                           std::optional<std::int64_t>{9}));
+                         ::testing::Values(CounterFrequencyRow{"QueryFails", std::nullopt},
+                                           CounterFrequencyRow{"ZeroHertz", 0},
+                                           CounterFrequencyRow{"NineHertz", 9}),
+                         test::ByLabel());
 
 // ---- Choice of method ----
 

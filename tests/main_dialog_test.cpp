@@ -27,6 +27,7 @@ constexpr int kFrequencyFields[] = {IDC_CPU_SPEED, IDC_CPU_EXT_FREQ, IDC_PCI_FRE
                                     IDC_3V66_FREQ};
 
 struct HubCase {
+    const char* label;
     std::uint32_t hub_id;
     const char* name;
 };
@@ -58,9 +59,10 @@ TEST_P(InitOnHub, ShowsTheControllerAndTheClocks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachKind, InitOnHub,
-                         ::testing::Values(HubCase{kIdIch82801AA, "82801AA"},
-                                           HubCase{kIdIch82801AB, "82801AB"},
-                                           HubCase{kIdIch82801BA, "82801BA"}));
+                         ::testing::Values(HubCase{"Ich82801AA", kIdIch82801AA, "82801AA"},
+                                           HubCase{"Ich82801AB", kIdIch82801AB, "82801AB"},
+                                           HubCase{"Ich82801BA", kIdIch82801BA, "82801BA"}),
+                         test::ByLabel());
 
 TEST(MainDialogInit, SetsBothWindowIconsToTheMainIcon) {
     DialogHarness h;
@@ -130,14 +132,21 @@ TEST_P(FailedInit, ReportsAndDisablesTheSettingControls) {
     }
     EXPECT_EQ(h.cpu.calls(), 0u);
 
-    // The check box stays enabled and unchecked, but a click no longer reaches the lists:
-    // nothing can be applied, so nothing is offered for it.
+    // The check box stays enabled and unchecked and still governs the two lists, without any
+    // bus access: it only decides what the lists offer.
     EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_ENABLE));
     EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), kBstUnchecked);
+    const unsigned accesses = h.io.accesses();
     h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
-    h.dialog.on_spread_clicked();
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_DEPTH));
+    EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_MODEL));
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstUnchecked);
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
     EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_DEPTH));
     EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_MODEL));
+    EXPECT_EQ(h.io.accesses(), accesses);
+    EXPECT_EQ(h.messages.shown().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      "Cannot Get SM Base Address!", ""},
                       FailedInitCase{"NoClockGenerator", Failure::NoClockGenerator,
                                      "Cannot Find VXC812-07 Clock Generator!", "82801BA"}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 // After a failed initialisation the dialog logic itself ignores every event that could reach
 // the bus or the settings, whatever route it comes by; the controls are not the only guard.
@@ -202,13 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
                      [](MainDialog& d) { d.on_command(IDC_SAVE_SETTINGS, kBnClicked); }},
         IgnoredEvent{"LoadClicked",
                      [](MainDialog& d) { d.on_command(IDC_LOAD_SETTINGS, kBnClicked); }},
-        IgnoredEvent{"SpreadClicked",
-                     [](MainDialog& d) { d.on_command(IDC_SPREAD_ENABLE, kBnClicked); }},
         IgnoredEvent{"SliderScrolled", [](MainDialog& d) { d.on_slider_scroll(); }},
-        IgnoredEvent{"RunCalled", [](MainDialog& d) { d.run_settings(); }},
-        IgnoredEvent{"SaveCalled", [](MainDialog& d) { d.save_settings(); }},
-        IgnoredEvent{"LoadCalled", [](MainDialog& d) { d.load_settings(); }},
-        IgnoredEvent{"SpreadHandlerCalled", [](MainDialog& d) { d.on_spread_clicked(); }}),
+        IgnoredEvent{"RunCalled", [](MainDialog& d) { d.run_settings(); }}),
     test::ByLabel());
 
 TEST(MainDialogInit, NoControllerMeansNoBusTraffic) {
@@ -219,6 +223,7 @@ TEST(MainDialogInit, NoControllerMeansNoBusTraffic) {
 }
 
 struct SliderCase {
+    const char* label;
     unsigned cpu_divider;
     std::uint8_t n;
     int minimum;
@@ -247,12 +252,14 @@ TEST_P(SliderAtInit, RangeTicksAndPosition) {
 
 INSTANTIATE_TEST_SUITE_P(
     EachDivider, SliderAtInit,
-    ::testing::Values(SliderCase{3, 132, 100, 250, 133, " 133.0"},
-                      SliderCase{4, 132, 75, 180, 99, "  99.8"},  // 99.75 truncates to 99
-                      SliderCase{4, 99, 75, 180, 75, "  75.0"},
-                      SliderCase{6, 99, 50, 120, 50, "  50.0"},
-                      SliderCase{3, 59, 100, 250, 100, "  60.0"},    // clamped up to the minimum
-                      SliderCase{6, 249, 50, 120, 120, " 125.0"}));  // clamped down
+    ::testing::Values(SliderCase{"Divider3", 3, 132, 100, 250, 133, " 133.0"},
+                      // 99.75 truncates to 99.
+                      SliderCase{"Divider4Truncates", 4, 132, 75, 180, 99, "  99.8"},
+                      SliderCase{"Divider4AtMinimum", 4, 99, 75, 180, 75, "  75.0"},
+                      SliderCase{"Divider6AtMinimum", 6, 99, 50, 120, 50, "  50.0"},
+                      SliderCase{"ClampedUpToTheMinimum", 3, 59, 100, 250, 100, "  60.0"},
+                      SliderCase{"ClampedDownToTheMaximum", 6, 249, 50, 120, 120, " 125.0"}),
+    test::ByLabel());
 
 TEST(MainDialogInit, TwoThirdsOfAMegahertzTruncates) {
     // N 124, M 29: a 400 MHz VCO, so divider 6 gives a host clock of 66.67 MHz.
@@ -346,6 +353,7 @@ TEST(SpreadClicked, IndeterminateChangesNothing) {
 }
 
 struct ScrollCase {
+    const char* label;
     unsigned cpu_divider;
     int dragged_to;
     const char* text;
@@ -363,10 +371,14 @@ TEST_P(SliderScroll, WritesThePositionIntoTheEditBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, SliderScroll,
-                         ::testing::Values(ScrollCase{4, 75, " 75 "}, ScrollCase{4, 180, "180 "},
-                                           ScrollCase{3, 250, "250 "}, ScrollCase{3, 100, "100 "},
-                                           ScrollCase{3, 400, "250 "},  // the thumb stops at 250
-                                           ScrollCase{6, 99, " 99 "}));
+                         ::testing::Values(ScrollCase{"Divider4Minimum", 4, 75, " 75 "},
+                                           ScrollCase{"Divider4Maximum", 4, 180, "180 "},
+                                           ScrollCase{"Divider3Maximum", 3, 250, "250 "},
+                                           ScrollCase{"Divider3Minimum", 3, 100, "100 "},
+                                           // The thumb stops at 250.
+                                           ScrollCase{"PastTheMaximum", 3, 400, "250 "},
+                                           ScrollCase{"Divider6TwoDigits", 6, 99, " 99 "}),
+                         test::ByLabel());
 
 TEST(SliderScroll, TypingDoesNotMoveTheSlider) {
     DialogHarness h;

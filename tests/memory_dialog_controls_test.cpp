@@ -15,6 +15,8 @@
 namespace vantrel {
 namespace {
 
+using test::PrintTo;
+
 class WatchedControls : public MemoryDialogControls {
   public:
     WatchedControls() : MemoryDialogControls(res::kMainDialog) {}
@@ -35,10 +37,6 @@ struct MisuseCase {
     std::function<void(WatchedControls&)> call;
     const char* misuse;
 };
-
-void PrintTo(const MisuseCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class ControlMisuse : public ::testing::TestWithParam<MisuseCase> {};
 

@@ -68,13 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                      ports.start_word(false, REG21, 1, 0x55);
                  },
                  kSmbStatusDevErr, false},
-        ErrorRow{"InjectedCollision", true,
-                 [](SimBus& bus, HostPorts& ports) {
-                     bus.board.smbus().inject(
-                         Fault::on(TransferKind::WordRead, FaultAction::BusError));
-                     ports.start_word(true, REG11, 1);
-                 },
-                 kSmbStatusBusErr, false},
         ErrorRow{"AbsentDevice", true,
                  [](SimBus&, HostPorts& ports) {
                      ports.write(kSmbHostAddress, 0xA1);
@@ -91,13 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
                  kSmbStatusDevErr, false},
         ErrorRow{"WordWriteCountingTwoBytes", true,
                  [](SimBus&, HostPorts& ports) { ports.start_word(false, REG11, 2, 0x99); },
-                 kSmbStatusDevErr, false},
-        ErrorRow{"BlockReadFromAnotherRegister", false,
-                 [](SimBus&, HostPorts& ports) {
-                     ports.write(kSmbHostAddress, kClockChipAddress | kSmbAddressReadBit);
-                     ports.write(kSmbHostCommand, 0x05);
-                     ports.write(kSmbHostControl, kSmbStartBlock);
-                 },
                  kSmbStatusDevErr, false},
         // Byte data (command field 2): a command the controller is not built to run here.
         ErrorRow{"UnsupportedCommand", true,

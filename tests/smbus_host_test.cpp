@@ -388,8 +388,6 @@ INSTANTIATE_TEST_SUITE_P(
     Waits, KillOnTimeout,
     ::testing::Values(KillRow{"ReadNeverCompletes", Transfer::Read,
                               [](RecordingPortIo& io) { io.set_default(S, 0x01); }, true},
-                      KillRow{"WriteNeverCompletes", Transfer::Write,
-                              [](RecordingPortIo& io) { io.set_default(S, 0x01); }, true},
                       // A device error without completion runs the wait out like any other timeout.
                       KillRow{"DeviceErrorWithoutCompletion", Transfer::Write,
                               [](RecordingPortIo& io) { io.set_default(S, 0x04); }, true},
@@ -400,13 +398,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   script_block_read_of_two(io, 0x11, 0x22);
                                   io.script(S, {0x80, 0x80});
                                   io.set_default(S, 0x01);
-                              },
-                              true},
-                      KillRow{"BlockWriteNeverCompletes", Transfer::BlockWrite,
-                              [](RecordingPortIo& io) {
-                                  script_block_read_of_two(io, 0x11, 0x22);
-                                  io.script(S, {0x80, 0x80, 0x80, 0x80});
-                                  io.set_default(S, 0x81);
                               },
                               true},
                       KillRow{"DeviceErrorWithCompletion", Transfer::Read,

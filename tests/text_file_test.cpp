@@ -13,6 +13,8 @@
 namespace vantrel::platform {
 namespace {
 
+using test::PrintTo;
+
 using test::TempDir;
 
 // Writes a file in the directory and returns its path.
@@ -29,10 +31,6 @@ struct FileCase {
     bool ok;
     const char* result;  // the text read, or the error
 };
-
-void PrintTo(const FileCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class SmallFile : public ::testing::TestWithParam<FileCase> {};
 

@@ -16,6 +16,8 @@
 namespace vantrel {
 namespace {
 
+using test::PrintTo;
+
 using test::CtlRunner;
 
 const std::string kInstant = "--simulate=pauses=instant";
@@ -39,10 +41,6 @@ struct StepCase {
     const char* last_line;  // the last line on standard error, "" for none
 };
 
-void PrintTo(const StepCase& row, std::ostream* os) {
-    *os << row.label;
-}
-
 class CtlStep : public ::testing::TestWithParam<StepCase> {};
 
 TEST_P(CtlStep, OneWorkflowPerStepAndStopsAtTheFirstFailure) {
@@ -58,61 +56,19 @@ TEST_P(CtlStep, OneWorkflowPerStepAndStopsAtTheFirstFailure) {
 
 // The default board runs at 133 MHz (N 132, M 31, CPU divider 3); a request of R MHz is
 // N = R - 1, so R MHz exactly.
-INSTANTIATE_TEST_SUITE_P(
-    Steps, CtlStep,
-    ::testing::Values(
-        StepCase{"Up",
-                 kInstant,
-                 {"--cpu-ext", "150", "--step", "5"},
-                 0,
-                 4,
-                 150.0,
-                 "vantrelctl: step 4 of 4: 150 MHz"},
-        StepCase{"Down",
-                 kInstant,
-                 {"--cpu-ext", "120", "--step", "4"},
-                 0,
-                 4,
-                 120.0,
-                 "vantrelctl: step 4 of 4: 120 MHz"},
-        StepCase{"WithinOneStep", kInstant, {"--cpu-ext", "136", "--step", "5"}, 0, 1, 136.0, ""},
-        StepCase{"ExactSteps",
-                 kInstant,
-                 {"--cpu-ext", "143", "--step", "5"},
-                 0,
-                 2,
-                 143.0,
-                 "vantrelctl: step 2 of 2: 143 MHz"},
-        // A request the apply refuses is not stepped toward.
-        StepCase{"OutOfRange",
-                 kInstant,
-                 {"--cpu-ext", "260", "--step", "5"},
-                 1,
-                 0,
-                 133.0,
-                 "Error: Invalid Frequency"},
-        // The third workflow's commit fails: the chip stays at the second step's clock.
-        StepCase{"FaultAtStepThree",
-                 kInstant + ",fault=device-error:word-write:reg=11:nth=3",
-                 {"--cpu-ext", "150", "--step", "5"},
-                 1,
-                 3,
-                 143.0,
-                 "vantrelctl: stopped at step 3 of 4: the CPU external clock is 143.0 MHz"},
-        StepCase{"FaultAtTheLast",
-                 kInstant + ",fault=device-error:word-write:reg=11:nth=4",
-                 {"--cpu-ext", "150", "--step", "5"},
-                 1,
-                 4,
-                 148.0,
-                 "vantrelctl: stopped at the last step: the CPU external clock is 148.0 MHz"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Steps, CtlStep, ::testing::Values(
+    StepCase{"Up", kInstant, {"--cpu-ext", "150", "--step", "5"}, 0, 4, 150.0, "vantrelctl: step 4 of 4: 150 MHz"},
+    StepCase{"Down", kInstant, {"--cpu-ext", "120", "--step", "4"}, 0, 4, 120.0, "vantrelctl: step 4 of 4: 120 MHz"},
+    StepCase{"WithinOneStep", kInstant, {"--cpu-ext", "136", "--step", "5"}, 0, 1, 136.0, ""},
+    StepCase{"ExactSteps", kInstant, {"--cpu-ext", "143", "--step", "5"}, 0, 2, 143.0, "vantrelctl: step 2 of 2: 143 MHz"},
+    // A request the apply refuses is not stepped toward.
+    StepCase{"OutOfRange", kInstant, {"--cpu-ext", "260", "--step", "5"}, 1, 0, 133.0, "Error: Invalid Frequency"},
+    // The third workflow's commit fails: the chip stays at the second step's clock.
+    StepCase{"FaultAtStepThree", kInstant + ",fault=device-error:word-write:reg=11:nth=3", {"--cpu-ext", "150", "--step", "5"}, 1, 3, 143.0, "vantrelctl: stopped at step 3 of 4: the CPU external clock is 143.0 MHz"},
+    StepCase{"FaultAtTheLast", kInstant + ",fault=device-error:word-write:reg=11:nth=4", {"--cpu-ext", "150", "--step", "5"}, 1, 4, 148.0, "vantrelctl: stopped at the last step: the CPU external clock is 148.0 MHz"}),
     test::ByLabel());
-
-TEST(CtlStepWithVerify, VerifyAfterTheLastStep) {
-    CtlRunner ctl;
-    EXPECT_EQ(ctl.run({kInstant, "set", "--cpu-ext", "136", "--step", "5", "--verify"}), 0);
-    EXPECT_TRUE(has_line(ctl, "vantrelctl: verify: the chip holds and runs what was set"));
-}
+// clang-format on
 
 struct LoadStepCase {
     const char* label;
@@ -122,10 +78,6 @@ struct LoadStepCase {
     unsigned workflows;
     double running_mhz;
 };
-
-void PrintTo(const LoadStepCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class CtlLoadStep : public ::testing::TestWithParam<LoadStepCase> {};
 
@@ -138,17 +90,17 @@ TEST_P(CtlLoadStep, StepsOnlyTowardASetTheLoadTakes) {
     EXPECT_DOUBLE_EQ(ctl.running_cpu_ext_mhz, GetParam().running_mhz);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, CtlLoadStep,
-    ::testing::Values(
-        // 138, 143, 148, then the load itself at 150.
-        LoadStepCase{"Up", "n=149", "hub=ba", 0, 4, 150.0},
-        // 128, 123, then the load at 120.
-        LoadStepCase{"Down", "n=119", "hub=ba", 0, 3, 120.0},
-        // Saved on a board with other straps: the load refuses it, so nothing moves.
-        LoadStepCase{"Refused", "dividers=4/3,n=149", "dividers=3/3", 1, 0, 133.0},
-        LoadStepCase{"Near", "n=134", "hub=ba", 0, 1, 135.0}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Sets, CtlLoadStep, ::testing::Values(
+    // 138, 143, 148, then the load itself at 150.
+    LoadStepCase{"Up", "n=149", "hub=ba", 0, 4, 150.0},
+    // 128, 123, then the load at 120.
+    LoadStepCase{"Down", "n=119", "hub=ba", 0, 3, 120.0},
+    // Saved on a board with other straps: the load refuses it, so nothing moves.
+    LoadStepCase{"Refused", "dividers=4/3,n=149", "dividers=3/3", 1, 0, 133.0},
+    LoadStepCase{"Near", "n=134", "hub=ba", 0, 1, 135.0}),
     test::ByLabel());
+// clang-format on
 
 struct VerifyCase {
     const char* label;
@@ -156,10 +108,6 @@ struct VerifyCase {
     int status;
     const char* line;  // a line standard error must hold
 };
-
-void PrintTo(const VerifyCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class CtlVerify : public ::testing::TestWithParam<VerifyCase> {};
 
@@ -171,28 +119,18 @@ TEST_P(CtlVerify, CatchesAChipThatDidNotTakeTheSetting) {
     EXPECT_TRUE(has_line(ctl, GetParam().line)) << ctl.console.err();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, CtlVerify,
-    ::testing::Values(
-        VerifyCase{"TakesIt", kInstant, 0,
-                   "vantrelctl: verify: the chip holds and runs what was set"},
-        // Detection writes none of these, so the apply's write is the first.
-        VerifyCase{"DelaysDropped", kInstant + ",fault=drop-write:word-write:reg=21", 4,
-                   "vantrelctl: verify: REG21 holds 0x40; the group delays of CPU, PCI and SDRAM "
-                   "should make it 0x08 under mask 0x3F"},
-        VerifyCase{"NDropped", kInstant + ",fault=drop-write:word-write:reg=11", 4,
-                   "vantrelctl: verify: REG11 holds 0x84; the PLL N should make it 0x95 under "
-                   "mask 0xFF"},
-        VerifyCase{"SpreadDropped", kInstant + ",fault=drop-write:word-write:reg=00", 4,
-                   "vantrelctl: verify: REG00 holds 0x41; the spread spectrum on or off should "
-                   "make it 0x02 under mask 0x02"},
-        // The registers hold the new N and M, but the latch never reached the chip.
-        VerifyCase{"LatchDropped", kInstant + ",fault=drop-write:word-write:reg=1f:nth=1", 4,
-                   "vantrelctl: verify: the CPU runs at 997 MHz, but a CPU external clock of "
-                   "150.0 MHz would make it about 1124 MHz: the chip does not run the new clock"},
-        VerifyCase{"ReadBackFails", kInstant + ",fault=timeout:word-read:reg=22:nth=3", 4,
-                   "vantrelctl: verify: REG22 could not be read"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Faults, CtlVerify, ::testing::Values(
+    VerifyCase{"TakesIt", kInstant, 0, "vantrelctl: verify: the chip holds and runs what was set"},
+    // Detection writes none of these, so the apply's write is the first.
+    VerifyCase{"DelaysDropped", kInstant + ",fault=drop-write:word-write:reg=21", 4, "vantrelctl: verify: REG21 holds 0x40; the group delays of CPU, PCI and SDRAM should make it 0x08 under mask 0x3F"},
+    VerifyCase{"NDropped", kInstant + ",fault=drop-write:word-write:reg=11", 4, "vantrelctl: verify: REG11 holds 0x84; the PLL N should make it 0x95 under mask 0xFF"},
+    VerifyCase{"SpreadDropped", kInstant + ",fault=drop-write:word-write:reg=00", 4, "vantrelctl: verify: REG00 holds 0x41; the spread spectrum on or off should make it 0x02 under mask 0x02"},
+    // The registers hold the new N and M, but the latch never reached the chip.
+    VerifyCase{"LatchDropped", kInstant + ",fault=drop-write:word-write:reg=1f:nth=1", 4, "vantrelctl: verify: the CPU runs at 997 MHz, but a CPU external clock of 150.0 MHz would make it about 1124 MHz: the chip does not run the new clock"},
+    VerifyCase{"ReadBackFails", kInstant + ",fault=timeout:word-read:reg=22:nth=3", 4, "vantrelctl: verify: REG22 could not be read"}),
     test::ByLabel());
+// clang-format on
 
 struct ConfirmCase {
     const char* label;
@@ -205,10 +143,6 @@ struct ConfirmCase {
     unsigned workflows;
     std::uint64_t waited_ms;
 };
-
-void PrintTo(const ConfirmCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class CtlConfirm : public ::testing::TestWithParam<ConfirmCase> {};
 
@@ -232,18 +166,19 @@ TEST_P(CtlConfirm, KeepsOnYesAndPutsBackOtherwise) {
 }
 
 // Back means 133 MHz with N 132 and M 31 again, and REG21 as it powered up (0x40).
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Answers, CtlConfirm,
-    ::testing::Values(ConfirmCase{"Yes", {"y"}, 1000, {}, 0, 150.0, 0x48, 1, 1000},
-                      ConfirmCase{"YesInWords", {" YES "}, 29000, {}, 0, 150.0, 0x48, 1, 29000},
-                      ConfirmCase{"No", {"n"}, 1000, {}, 5, 133.0, 0x40, 2, 1000},
-                      ConfirmCase{"SomethingElse", {"ok"}, 1000, {}, 5, 133.0, 0x40, 2, 1000},
-                      ConfirmCase{"TooLate", {"y"}, 31000, {}, 5, 133.0, 0x40, 2, 30000},
-                      ConfirmCase{"InputEnded", {}, 0, {}, 5, 133.0, 0x40, 2, 0},
-                      // 138, 143, 148, 150; back 145, 140, 135, then 133 exactly.
-                      ConfirmCase{
-                          "BackInSteps", {"n"}, 1000, {"--step", "5"}, 5, 133.0, 0x40, 8, 1000}),
+    ::testing::Values(    ConfirmCase{"Yes", {"y"}, 1000, {}, 0, 150.0, 0x48, 1, 1000},
+    ConfirmCase{"YesInWords", {" YES "}, 29000, {}, 0, 150.0, 0x48, 1, 29000},
+    ConfirmCase{"No", {"n"}, 1000, {}, 5, 133.0, 0x40, 2, 1000},
+    ConfirmCase{"SomethingElse", {"ok"}, 1000, {}, 5, 133.0, 0x40, 2, 1000},
+    ConfirmCase{"TooLate", {"y"}, 31000, {}, 5, 133.0, 0x40, 2, 30000},
+    ConfirmCase{"InputEnded", {}, 0, {}, 5, 133.0, 0x40, 2, 0},
+    // 138, 143, 148, 150; back 145, 140, 135, then 133 exactly.
+    ConfirmCase{ "BackInSteps", {"n"}, 1000, {"--step", "5"}, 5, 133.0, 0x40, 8, 1000}),
     test::ByLabel());
+// clang-format on
 
 TEST(CtlConfirmNothingChanged, DoesNotAsk) {
     CtlRunner ctl;
@@ -261,10 +196,6 @@ struct AskCase {
     bool touched;        // whether the chip saw any transfer
     const char* prompt;  // what was asked, or nullptr
 };
-
-void PrintTo(const AskCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class CtlThisMachine : public ::testing::TestWithParam<AskCase> {};
 
@@ -289,16 +220,16 @@ constexpr const char* kClockQuestion =
 constexpr const char* kFindQuestion =
     "vantrelctl: finding the clock chip writes to it; continue? [y/N] ";
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, CtlThisMachine,
-    ::testing::Values(
-        AskCase{"NoTerminal", {"set", "--cpu-ext", "150"}, false, {"y"}, 3, false, nullptr},
-        AskCase{"NoTerminalButYes", {"-y", "set", "--cpu-ext", "150"}, false, {}, 0, true, nullptr},
-        AskCase{"AnsweredYes", {"set", "--cpu-ext", "150"}, true, {"y"}, 0, true, kClockQuestion},
-        AskCase{"AnsweredNo", {"load"}, true, {"n"}, 3, false, kClockQuestion},
-        AskCase{"NoAnswer", {"set"}, true, {}, 3, false, kClockQuestion},
-        AskCase{"ShowAsksToo", {"show"}, true, {"yes"}, 0, true, kFindQuestion}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Answers, CtlThisMachine, ::testing::Values(
+    AskCase{"NoTerminal", {"set", "--cpu-ext", "150"}, false, {"y"}, 3, false, nullptr},
+    AskCase{"NoTerminalButYes", {"-y", "set", "--cpu-ext", "150"}, false, {}, 0, true, nullptr},
+    AskCase{"AnsweredYes", {"set", "--cpu-ext", "150"}, true, {"y"}, 0, true, kClockQuestion},
+    AskCase{"AnsweredNo", {"load"}, true, {"n"}, 3, false, kClockQuestion},
+    AskCase{"NoAnswer", {"set"}, true, {}, 3, false, kClockQuestion},
+    AskCase{"ShowAsksToo", {"show"}, true, {"yes"}, 0, true, kFindQuestion}),
     test::ByLabel());
+// clang-format on
 
 TEST(CtlThisMachineRefused, SaysWhyAndTouchesNothing) {
     CtlRunner ctl;
@@ -322,10 +253,6 @@ struct BootCase {
     bool guard_before;     // a guard left by a boot-time load that never returned
     std::vector<BootStep> steps;
 };
-
-void PrintTo(const BootCase& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class CtlBootGuard : public ::testing::TestWithParam<BootCase> {};
 
@@ -354,25 +281,16 @@ TEST_P(CtlBootGuard, NoLoadAfterOneThatNeverFinished) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boots, CtlBootGuard,
-    ::testing::Values(
-        BootCase{"CleanRunLeavesNoGuard", "n=149", false, {{"hub=ba", 0, false, true}}},
-        BootCase{"GuardFromAHungRunStopsTheNext",
-                 "n=149",
-                 true,
-                 {{"hub=ba", 3, true, false}, {"hub=ba", 3, true, false}}},
-        BootCase{"ClearGuardReArms",
-                 "n=149",
-                 true,
-                 {{"hub=ba", 3, true, false}, {"", 0, false, false}, {"hub=ba", 0, false, true}}},
-        // A load that fails cleanly keeps the guard, saying why, until the user clears it.
-        BootCase{"FailedLoadKeepsTheGuard",
-                 "dividers=4/3",
-                 false,
-                 {{"dividers=3/3", 1, true, false}, {"hub=ba", 3, true, false}}},
-        BootCase{"NothingFound", "n=149", false, {{"hub=none", 1, true, false}}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Boots, CtlBootGuard, ::testing::Values(
+    BootCase{"CleanRunLeavesNoGuard", "n=149", false, {{"hub=ba", 0, false, true}}},
+    BootCase{"GuardFromAHungRunStopsTheNext", "n=149", true, {{"hub=ba", 3, true, false}, {"hub=ba", 3, true, false}}},
+    BootCase{"ClearGuardReArms", "n=149", true, {{"hub=ba", 3, true, false}, {"", 0, false, false}, {"hub=ba", 0, false, true}}},
+    // A load that fails cleanly keeps the guard, saying why, until the user clears it.
+    BootCase{"FailedLoadKeepsTheGuard", "dividers=4/3", false, {{"dividers=3/3", 1, true, false}, {"hub=ba", 3, true, false}}},
+    BootCase{"NothingFound", "n=149", false, {{"hub=none", 1, true, false}}}),
     test::ByLabel());
+// clang-format on
 
 TEST(CtlBootGuardText, SaysWhyTheLoadIsSkipped) {
     CtlRunner ctl;

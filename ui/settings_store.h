@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "bus/smbus_host.h"
+#include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "ui/apply_workflow.h"
 #include "ui/dialog_controls.h"

@@ -15,13 +15,13 @@ constexpr unsigned bit(Command command) {
 }
 constexpr unsigned kAnyCommand = ~0u;
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     bool takes_value;
     unsigned commands;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--json", false, bit(Command::Show)},
     {"--cpu-ext", true, bit(Command::Set)},
     {"--delay-cpu", true, bit(Command::Set)},
@@ -103,13 +103,13 @@ bool parse_sources(const std::vector<OptionSource>& sources, sim::BoardOptions& 
 
 // An option as given, with its value and the argument text that named it.
 struct GivenOption {
-    const OptionSpec* spec;
+    const OptionRule* rule;
     std::string value;
     std::string argument;
 };
 
 bool apply_option(const GivenOption& given, CtlCommand& command, std::string& error) {
-    const std::string_view name = given.spec->name;
+    const std::string_view name = given.rule->name;
     const std::string& value = given.value;
     SetChoices& choices = command.choices;
     unsigned number = 0;
@@ -227,22 +227,22 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& option : kOptions) {
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& option : kOptions) {
             if (option.name == name) {
-                spec = &option;
+                rule = &option;
             }
         }
-        if (spec == nullptr) {
+        if (rule == nullptr) {
             error = "unknown option \"" + arg + "\"";
             return false;
         }
-        GivenOption option{spec, {}, arg};
-        if (!spec->takes_value && equals != std::string::npos) {
+        GivenOption option{rule, {}, arg};
+        if (!rule->takes_value && equals != std::string::npos) {
             error = arg + ": " + name + " takes no value";
             return false;
         }
-        if (spec->takes_value) {
+        if (rule->takes_value) {
             if (equals != std::string::npos) {
                 option.value = arg.substr(equals + 1);
             } else if (i + 1 < args.size()) {
@@ -271,7 +271,7 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         return false;
     }
     for (const GivenOption& option : given) {
-        if ((option.spec->commands & bit(parsed.command)) == 0) {
+        if ((option.rule->commands & bit(parsed.command)) == 0) {
             error = option.argument + ": not an option of " + command_name(parsed.command);
             return false;
         }

@@ -95,6 +95,15 @@ const RunRow kRun[] = {
      true,
      false,
      nullptr},
+    {"bus_needs_kernel_or_ports",
+     {"--simulate", "--bus", "both"},
+     nullptr,
+     2,
+     "",
+     "--bus takes kernel or ports, not 'both'",
+     false,
+     false,
+     nullptr},
     {"picture_cannot_be_written",
      {"--simulate=pauses=instant", "--settings", "@/s.reg", "--screenshot", "@/no/dir/shot.png"},
      kCautionOff,
@@ -105,6 +114,43 @@ const RunRow kRun[] = {
      false,
      nullptr},
 };
+
+// A board over both ways to its bus: the kernel's i2c-dev node must show what the ports show.
+struct BusRow {
+    const char* label;
+    const char* board;        // the --simulate options
+    const char* kernel_says;  // a part of standard error over the kernel path
+};
+
+const BusRow kBus[] = {
+    {"default_board", "pauses=instant", "vantrel: bus: kernel i2c-dev /dev/i2c-0\n"},
+    {"other_dividers", "pauses=instant,dividers=4/3,multiplier=5",
+     "vantrel: bus: kernel i2c-dev /dev/i2c-0\n"},
+    {"first_transfer_times_out", "pauses=instant,fault=timeout:transfer=1",
+     "vantrel: bus: kernel i2c-dev /dev/i2c-0\n"},
+    // No hub for the kernel to hold: refused, then the dialog without a controller.
+    {"no_hub_refused", "pauses=instant,hub=none",
+     "Error: The kernel sees no supported SMBus controller"},
+};
+
+struct Run {
+    int status = -1;
+    QString err;
+};
+
+Run run_program(const QStringList& args, const QTemporaryDir& dir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VANTREL_PROGRAM), args);
+    Run run;
+    if (program.waitForFinished(kRunTimeoutMs) && program.exitStatus() == QProcess::NormalExit) {
+        run.status = program.exitCode();
+    }
+    run.err = QString::fromLocal8Bit(program.readAllStandardError());
+    return run;
+}
 
 QSize client_size(const res::DialogTemplate& dialog) {
     const PixelRect client = dialog_client_pixels(dialog, expected_units(dialog));
@@ -163,6 +209,44 @@ void ProgramTest::run() {
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QVERIFY(settings.readAll().contains(row.settings_after));
     }
+}
+
+void ProgramTest::bus_path_data() {
+    add_rows(kBus);
+}
+
+void ProgramTest::bus_path() {
+    const BusRow& row = fetch_row(kBus);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile settings(dir.filePath(QStringLiteral("s.reg")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write(kCautionOff);
+    settings.close();
+
+    QImage pictures[2];
+    QString said[2];
+    const char* buses[] = {"ports", "kernel"};
+    for (int i = 0; i < 2; ++i) {
+        const QString shot = dir.filePath(QStringLiteral("shot-%1.png").arg(i));
+        const Run run = run_program(
+            {QStringLiteral("--simulate=") + QLatin1String(row.board), QStringLiteral("--bus"),
+             QLatin1String(buses[i]), QStringLiteral("--settings"),
+             dir.filePath(QStringLiteral("s.reg")), QStringLiteral("--screenshot"), shot},
+            dir);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        pictures[i] = QImage(shot);
+        QVERIFY(!pictures[i].isNull());
+        said[i] = run.err;
+    }
+    QVERIFY2(said[1].contains(QLatin1String(row.kernel_says)), qPrintable(said[1]));
+    // Everything the ports run said but its path, the kernel run said too.
+    for (const QString& line : said[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1String("vantrel: bus: "))) {
+            QVERIFY2(said[1].contains(line), qPrintable(line + QLatin1String(" | ") + said[1]));
+        }
+    }
+    QVERIFY(pictures[0] == pictures[1]);
 }
 
 }  // namespace vantrel::test

@@ -51,6 +51,8 @@ class ProgramTest : public QObject {
   private slots:
     void run_data();
     void run();
+    void bus_path_data();
+    void bus_path();
 };
 
 class CautionTest : public QObject {

@@ -31,7 +31,6 @@ class CountingPortIo : public PortIo {
 
     // 8-bit accesses are the SMBus block's, 32-bit ones PCI configuration's.
     unsigned byte_accesses() const { return byte_accesses_; }
-    unsigned dword_accesses() const { return dword_accesses_; }
     unsigned accesses() const { return byte_accesses_ + dword_accesses_; }
 
   private:
