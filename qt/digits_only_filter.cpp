@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
 
 namespace vantrel::qt {
 

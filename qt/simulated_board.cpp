@@ -4,15 +4,6 @@
 
 namespace vantrel::qt {
 
-SimulatedBoard::SimulatedBoard(ClockState& clock, VendorFlag& vendor)
-    : meter_(clock, board_.cpu(), board_.cpu(), vendor) {
-    // The controller has finished each step by the time the program first reads its status, so
-    // a transfer costs its 300 ms pause and no 10 ms polls: detection about 3.9 s, an apply about
-    // 4.5 s, as the program's timings are laid out. The poll loop itself is exercised by the
-    // core's tests.
-    board_.smbus().set_latency_polls(0);
-}
-
 bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& error,
                                std::string& notice) {
     std::string dump;

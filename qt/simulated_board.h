@@ -17,7 +17,8 @@ namespace vantrel::qt {
 // the options say otherwise, so that the program feels like the board.
 class SimulatedBoard : public Board {
   public:
-    SimulatedBoard(ClockState& clock, VendorFlag& vendor);
+    SimulatedBoard(ClockState& clock, VendorFlag& vendor)
+        : meter_(clock, board_.cpu(), board_.cpu(), vendor) {}
 
     // Builds the board the options describe, reading the register dump they name. On failure
     // returns false and says why; on success `notice` is what the user should still be told
