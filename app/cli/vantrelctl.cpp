@@ -477,7 +477,7 @@ bool CtlRun::confirmed() {
         console_.err("\n");
     }
     if (!answer) {
-        say(format("no \"y\" within %u seconds", *command_.confirm_seconds));
+        say(format("no answer within %u s, or the input ended", *command_.confirm_seconds));
     }
     return is_yes(answer);
 }
