@@ -51,7 +51,9 @@ std::string summary(const BoardOptions& o) {
     number("spread", o.spread_on);
     number("model", o.spread_model);
     if (o.multiplier) {
-        add("x" + std::to_string(std::lround(*o.multiplier * 1000)));
+        std::string multiplier(1, 'x');
+        multiplier += std::to_string(std::lround(*o.multiplier * 1000));
+        add(multiplier);
     }
     if (!o.dump_path.empty()) {
         add("dump=" + o.dump_path);

@@ -14,11 +14,18 @@ void ConsoleMessageBoxes::show(std::string_view text, std::string_view caption, 
     shown_.emplace_back(text);
 }
 
+ConsoleDialogControls::ConsoleDialogControls(Console& console)
+    : MemoryDialogControls(res::kMainDialog), console_(console) {}
+
+void ConsoleDialogControls::misuse(const std::string& what) const {
+    console_.err("vantrelctl: internal error: " + what + "\n");
+}
+
 DialogSession::DialogSession(const Machine& machine, Console& console,
                              const SettingsKey& settings_key)
     : machine_(machine),
       settings_key_(settings_key),
-      controls_(res::kMainDialog),
+      controls_(console),
       messages_(console),
       cpu_meter_(clock_, machine.cpu, machine.timing, vendor_),
       dialog_({controls_, window_, messages_, cpu_meter_, machine.io, machine.sleeper, controller_,

@@ -51,6 +51,19 @@ class NoDialogWindow : public DialogWindow {
     void default_paint() override {}
 };
 
+// The in-memory controls, saying on the console when the dialog logic calls one wrongly (a bug
+// that a window would hide as a control that does not react).
+class ConsoleDialogControls : public MemoryDialogControls {
+  public:
+    explicit ConsoleDialogControls(Console& console);
+
+  protected:
+    void misuse(const std::string& what) const override;
+
+  private:
+    Console& console_;
+};
+
 // The registers a read-back gives: a value for each register read, none for one that failed.
 using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegisterCount>;
 
@@ -106,7 +119,7 @@ class DialogSession {
     RegisterShadow shadow_;
     ClockState clock_;
     VendorFlag vendor_;
-    MemoryDialogControls controls_;
+    ConsoleDialogControls controls_;
     NoDialogWindow window_;
     ConsoleMessageBoxes messages_;
     MeasuredCpuSpeed cpu_meter_;
