@@ -46,7 +46,14 @@ int detect_smbus_controller(PortIo& io, SmbusController& controller) {
     if (controller.kind == ChipsetKind::None) {
         return 0;
     }
-    controller.io_base = read_smbus_base(io);
+    const std::uint16_t base = read_smbus_base(io);
+    // A base register the BIOS never programmed, as that of a function it hid, reads 0 or 1;
+    // taken as a base it would aim the SMBus transfers at the DMA controller.
+    if (base < kSmbusMinIoBase) {
+        controller.kind = ChipsetKind::None;
+        return 0;
+    }
+    controller.io_base = base;
     return 1;
 }
 

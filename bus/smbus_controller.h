@@ -14,6 +14,9 @@ enum class ChipsetKind : std::uint8_t {
 };
 
 inline constexpr std::uint16_t kDefaultSmbusIoBase = 0xE800;
+// The lowest I/O base taken for an SMBus block: below it lie the legacy devices (DMA
+// controllers, interrupt controllers, timer, keyboard controller).
+inline constexpr std::uint16_t kSmbusMinIoBase = 0x100;
 
 // The discovered SMBus host controller; one instance for the whole run.
 struct SmbusController {
@@ -28,7 +31,8 @@ const char* chipset_display_name(ChipsetKind kind);
 ChipsetKind chipset_kind_from_id(std::uint32_t id);
 
 // Identifies the hub at bus 0 device 31 and, for a supported one, stores its SMBus base.
-// Returns 1 when a supported hub was found, 0 otherwise; always stores the kind.
+// Returns 1 when a supported hub with a usable base was found, 0 otherwise; always stores the
+// kind, which is None when the base lies below kSmbusMinIoBase.
 int detect_smbus_controller(PortIo& io, SmbusController& controller);
 
 // Clears the hub's SMBus function-disable bit and returns the SMBus I/O base.

@@ -20,7 +20,8 @@ void SmbusHost::write_port(std::uint16_t offset, std::uint8_t value) {
 
 void SmbusHost::preamble() {
     write_port(kSmbHostStatus, kSmbStatusClearAll);
-    // Reading control resets the controller's internal block-data index.
+    // The value is not used: on these hubs reading control has no side effect (the block-index
+    // reset belongs to later hubs with a block buffer), and nothing here depends on one.
     (void)read_port(kSmbHostControl);
 }
 
@@ -49,6 +50,23 @@ bool SmbusHost::wait_byte_done() {
 
 bool SmbusHost::error_test_passes() {
     return (read_port(kSmbHostStatus) & (kSmbStatusDevErr | kSmbStatusBusErr)) == 0;
+}
+
+// The wait of one step and, when it saw its condition, the error test. A wait that timed out
+// leaves the transaction on the controller, where it would block every later one, so it is
+// killed before the caller's failure exit.
+bool SmbusHost::step_succeeded(bool waited) {
+    if (!waited) {
+        kill_transaction();
+        return false;
+    }
+    return error_test_passes();
+}
+
+void SmbusHost::kill_transaction() {
+    write_port(kSmbHostControl, kSmbControlKill);
+    sleeper_.sleep_ms(kSmbKillHoldMs);
+    write_port(kSmbHostControl, 0);
 }
 
 void SmbusHost::clean_up() {
@@ -83,7 +101,7 @@ int SmbusHost::read_register(std::uint8_t reg, std::uint8_t& value) {
     write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value | kSmbAddressReadBit));
     write_port(kSmbHostData0, 1);
     write_port(kSmbHostControl, kSmbStartWordData);
-    if (!wait_completion() || !error_test_passes()) {
+    if (!step_succeeded(wait_completion())) {
         return fail();
     }
     // Data 0 holds the count byte the chip sent back; only the register value matters.
@@ -105,7 +123,7 @@ int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
     write_port(kSmbHostData0, 1);
     write_port(kSmbHostData1, value);
     write_port(kSmbHostControl, kSmbStartWordData);
-    if (!wait_completion() || !error_test_passes()) {
+    if (!step_succeeded(wait_completion())) {
         return fail();
     }
     store(reg, value);
@@ -121,13 +139,13 @@ int SmbusHost::block_read(std::uint8_t& count) {
     write_port(kSmbHostData0, kBlockReadRequestCount);
     write_port(kSmbHostData1, 0);
     write_port(kSmbHostControl, kSmbStartBlock);
-    if (!wait_byte_done() || !error_test_passes()) {
+    if (!step_succeeded(wait_byte_done())) {
         return fail();
     }
     const std::uint8_t n = read_port(kSmbHostData0);
     for (unsigned j = 0; j < n; ++j) {
         // For the first byte the byte-done bit seen above is still set.
-        if (!wait_byte_done() || !error_test_passes()) {
+        if (!step_succeeded(wait_byte_done())) {
             return fail();
         }
         store(j, read_port(kSmbBlockData));
@@ -138,7 +156,7 @@ int SmbusHost::block_read(std::uint8_t& count) {
         }
         write_port(kSmbHostStatus, kSmbStatusByteDone);
     }
-    if (!wait_completion() || !error_test_passes()) {
+    if (!step_succeeded(wait_completion())) {
         return fail();
     }
     count = n;
@@ -170,17 +188,20 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     write_port(kSmbHostData1, 0);
     write_port(kSmbBlockData, shadow_.bytes[0]);
     write_port(kSmbHostControl, kSmbStartBlock);
-    if (!wait_byte_done() || !error_test_passes()) {
+    if (!step_succeeded(wait_byte_done())) {
         return fail();
     }
     for (unsigned j = 1; j < count; ++j) {
         write_port(kSmbBlockData, shadow_.bytes[j]);
         write_port(kSmbHostStatus, kSmbStatusByteDone);
-        if (!wait_byte_done() || !error_test_passes()) {
+        if (!step_succeeded(wait_byte_done())) {
             return fail();
         }
     }
-    if (!wait_completion() || !error_test_passes()) {
+    // The hubs hold completion until byte done of the last byte has been cleared too; one that
+    // completes without it takes the clear as a no-op.
+    write_port(kSmbHostStatus, kSmbStatusByteDone);
+    if (!step_succeeded(wait_completion())) {
         return fail();
     }
     pause();

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "bus/port_io.h"
 #include "bus/sleeper.h"
 #include "bus/smbus_controller.h"
+#include "bus/smbus_transfers.h"
 
 namespace vantrel {
 
@@ -27,7 +27,9 @@ inline constexpr std::uint8_t kSmbStatusFailed = 0x10;
 inline constexpr std::uint8_t kSmbStatusByteDone = 0x80;
 inline constexpr std::uint8_t kSmbStatusClearAll = 0xFF;
 
-// Host control values: start (bit 6), command field (bits 4..2) and last byte (bit 5).
+// Host control values: start (bit 6), command field (bits 4..2), last byte (bit 5) and kill
+// (bit 1).
+inline constexpr std::uint8_t kSmbControlKill = 0x02;
 inline constexpr std::uint8_t kSmbControlStart = 0x40;
 inline constexpr std::uint8_t kSmbControlLastByte = 0x20;
 inline constexpr std::uint8_t kSmbControlCommandMask = 0x1C;
@@ -41,41 +43,25 @@ inline constexpr std::uint8_t kSmbAddressReadBit = 0x01;
 // The wait polls status with this sleep between reads and gives up after this many sleeps.
 inline constexpr std::uint32_t kSmbPollSleepMs = 10;
 inline constexpr int kSmbPollMaxSleeps = 100;
-// Every successful transfer ends with this pause.
-inline constexpr std::uint32_t kSmbTransferPauseMs = 300;
-
-// The clock chip's address and register count.
-inline constexpr std::uint8_t kClockChipAddress = 0xD2;
-inline constexpr std::size_t kClockChipRegisterCount = 36;
+// How long the kill bit is held before it is cleared again.
+inline constexpr std::uint32_t kSmbKillHoldMs = 1;
 // What a block read asks for in data 0.
 inline constexpr std::uint8_t kBlockReadRequestCount = 0x24;
 
-// The clock chip's SMBus address in write form, fixed for the run.
-struct DeviceAddress {
-    std::uint8_t value = kClockChipAddress;
-};
-
-// The program's mirror of the clock chip's registers 0x00..0x23; only SmbusHost writes it.
-struct RegisterShadow {
-    std::array<std::uint8_t, kClockChipRegisterCount> bytes{};
-
-    std::uint8_t operator[](std::size_t reg) const { return bytes.at(reg); }
-};
-
 // Synchronous transfers with the clock chip through the ICH SMBus host controller.
 // Each returns 1 on success and 0 on failure; out-parameters are written only on success.
-class SmbusHost {
+class SmbusHost : public SmbusTransfers {
   public:
     SmbusHost(PortIo& io, Sleeper& sleeper, const SmbusController& controller,
               const DeviceAddress& device, RegisterShadow& shadow)
         : io_(io), sleeper_(sleeper), controller_(controller), device_(device), shadow_(shadow) {}
 
-    int read_register(std::uint8_t reg, std::uint8_t& value);
-    int write_register(std::uint8_t reg, std::uint8_t value);
-    int block_read(std::uint8_t& count);
-    int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count);
+    int read_register(std::uint8_t reg, std::uint8_t& value) override;
+    int write_register(std::uint8_t reg, std::uint8_t value) override;
+    int block_read(std::uint8_t& count) override;
+    int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) override;
 
-    const RegisterShadow& shadow() const { return shadow_; }
+    const RegisterShadow& shadow() const override { return shadow_; }
 
   private:
     std::uint8_t read_port(std::uint16_t offset);
@@ -86,6 +72,8 @@ class SmbusHost {
     bool wait_completion();
     bool wait_byte_done();
     bool error_test_passes();
+    bool step_succeeded(bool waited);
+    void kill_transaction();
     void clean_up();
     int fail();
     void pause();

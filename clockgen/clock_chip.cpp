@@ -89,6 +89,9 @@ int ClockChip::leave_enhanced_mode() {
 
 int ClockChip::commit_pll() {
     const auto reg12 = static_cast<std::uint8_t>(state_.pll_n - state_.spread_depth);
+    // A failed write may still have reached the chip, so the registers count as unlatched
+    // from the first write on.
+    state_.pll_latched = false;
     if (!host_.write_register(REG11, state_.pll_n) || !host_.write_register(REG12, reg12) ||
         !host_.write_register(REG13, state_.pll_m)) {
         return 0;
@@ -103,6 +106,7 @@ int ClockChip::commit_pll() {
         !host_.write_register(REG1F, static_cast<std::uint8_t>(value | kReg1FLatch))) {
         return 0;
     }
+    state_.pll_latched = true;
     return 1;
 }
 

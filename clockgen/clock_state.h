@@ -22,6 +22,9 @@ struct ClockState {
     std::uint8_t spread_model = 0;  // 0 to 7
     std::uint8_t pll_n = 0;
     std::uint8_t pll_m = 0;
+    // False from the first PLL register write of a commit until its latch: the chip's REG11 to
+    // REG13, and the register mirror after it, may then hold values its PLL does not run.
+    bool pll_latched = true;
 };
 
 }  // namespace vantrel

@@ -8,7 +8,8 @@ namespace vantrel {
 
 // The arithmetic between PLL values, dividers and clock frequencies. Each operation is done in
 // double precision in the order written and each stored or compared result is rounded to single
-// precision, so that the dialog shows exactly the values the original hardware tool showed.
+// precision: the frequencies the dialog shows, and the slider positions taken from them, are
+// computed exactly this way.
 
 // The PLL multiplies this reference: VCO = (N + 1) x 96 / (M + 1).
 inline constexpr double kPllReferenceMhz = 96.0;

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only when one is missing.
+# Installs the Debian 12 packages Vantrel needs, only when one is missing:
+#   setup-deps.sh run   what building and running the programs needs
+#   setup-deps.sh       that and what the tests need
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest python3)
+run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
+test_packages=(libgtest-dev libgmock-dev googletest python3)
 # The Windows 95/98 program: MinGW-w64 for i686 with the win32 thread model, and 32-bit Wine on
 # a virtual X display for its tests.
-packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
+test_packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
+
+packages=("${run_packages[@]}")
+if [ "${1:-all}" != run ]; then
+    packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

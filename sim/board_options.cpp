@@ -156,6 +156,7 @@ constexpr Named kFaultActions[] = {
     {"timeout", static_cast<unsigned>(FaultAction::Timeout)},
     {"device-error", static_cast<unsigned>(FaultAction::DeviceError)},
     {"bus-error", static_cast<unsigned>(FaultAction::BusError)},
+    {"drop-write", static_cast<unsigned>(FaultAction::DropWrite)},
 };
 
 template <std::size_t N>
@@ -166,17 +167,6 @@ const Named* find_named(const Named (&table)[N], std::string_view name) {
         }
     }
     return nullptr;
-}
-
-// A group delay as the dialog's lists name it ("None", "150ps", ...), in any case.
-bool parse_delay(std::string_view text, unsigned& code) {
-    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
-        if (equal_ignoring_case(text, res::kGroupDelayItems[i])) {
-            code = static_cast<unsigned>(i);
-            return true;
-        }
-    }
-    return false;
 }
 
 constexpr std::string_view kOptionNames[] = {
@@ -201,7 +191,7 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
         fault.action = static_cast<FaultAction>(named->value);
     } else {
         reason =
-            "a fault starts with its action: timeout, device-error, bus-error or "
+            "a fault starts with its action: timeout, device-error, bus-error, drop-write or "
             "block-count=N";
         return false;
     }
@@ -268,6 +258,9 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
     } else if (fault.action == FaultAction::BlockCount && fault.kind &&
                fault.kind != TransferKind::BlockRead) {
         reason = "block-count= applies to block reads";
+    } else if (fault.action == FaultAction::DropWrite && fault.kind &&
+               fault.kind != TransferKind::WordWrite && fault.kind != TransferKind::BlockWrite) {
+        reason = "drop-write applies to writes";
     } else if (has_byte && word_kind) {
         reason = "byte= applies to block transfers";
     } else {
@@ -277,6 +270,16 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
 }
 
 }  // namespace
+
+bool parse_group_delay(std::string_view text, unsigned& code) {
+    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
+        if (equal_ignoring_case(text, res::kGroupDelayItems[i])) {
+            code = static_cast<unsigned>(i);
+            return true;
+        }
+    }
+    return false;
+}
 
 bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error) {
     if (!text.empty() && text.back() == ',') {
@@ -291,7 +294,13 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
         std::string_view value = item;
         const std::string_view key = take_until(value, '=');
         const auto fail = [&](const std::string& reason) {
-            error = "\"" + std::string(item) + "\": " + reason;
+            // Appended piece by piece: prepending to a temporary makes GCC 12 at -O3 warn
+            // falsely of overlapping copies.
+            std::string message(1, '"');
+            message += item;
+            message += "\": ";
+            message += reason;
+            error = std::move(message);
             return false;
         };
         if (item.empty()) {
@@ -349,7 +358,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
                                        : parsed.spread_depth;
             field = static_cast<std::uint8_t>(number);
         } else if (key.starts_with("delay-")) {
-            if (!parse_delay(value, number)) {
+            if (!parse_group_delay(value, number)) {
                 return fail("a group delay is none, 150ps, 300ps or 450ps");
             }
             auto& field = key == "delay-cpu"     ? parsed.delay_cpu
@@ -485,15 +494,16 @@ std::string_view board_options_help() {
   dump=FILE              load the chip's registers from an i2cdump-style text (a file of
                          at most 1 MiB); the options above then change what they name
   fault=ACTION:WHICH...  make a transfer fail; may be given more than once.
-                         ACTION: timeout, device-error, bus-error, or block-count=N (a
+                         ACTION: timeout, device-error, bus-error, drop-write (the chip
+                         acknowledges a write but does not store it), or block-count=N (a
                          block read announces N bytes). WHICH: a transfer kind (word-read,
                          word-write, block-read, block-write) with reg=HH (hex) and nth=N
                          (the N-th such transfer, default 1), or transfer=N (the N-th
                          transfer of any kind); byte=N strikes at data byte N of a block
                          transfer. Counts start when the program starts.
                          e.g. fault=device-error:word-write:reg=22
-  pauses=real|instant    whether the bus's polls and 300 ms pauses take real time
-                         (default real); instant runs at full speed
+  pauses=real|instant    real: the 300 ms pause after each transfer takes real time, as
+                         on the board (default); instant: everything runs at full speed
 Values hold no commas.
 )";
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bus/sleeper.h"
+#include "bus/smbus_host.h"
 #include "sim/fault_plan.h"
 #include "sim/sim_board.h"
 #include "sim/sim_time.h"
@@ -54,17 +55,26 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error);
 
+// A group delay as the dialog's lists name it ("None", "150ps", "300ps", "450ps"), in any case,
+// as its code 0 to 3.
+bool parse_group_delay(std::string_view text, unsigned& code);
+
 // The option list as --help prints it, one option a line.
 std::string_view board_options_help();
 
-// The simulated board's sleeper when its pauses should be felt: advances the board's time and
-// sleeps for real through the platform's sleeper.
+// The simulated board's sleeper when its pauses should be felt: every sleep advances the board's
+// time, and the pause that ends each transfer also passes in real time through the platform's
+// sleeper. The status polls between do not: the simulated controller answers on the first poll,
+// where a real one takes a fraction of a millisecond, so their 10 ms sleeps would only slow the
+// board down beyond the hardware it stands for.
 class PacedSleeper : public Sleeper {
   public:
     PacedSleeper(SimTime& time, Sleeper& real) : time_(time), real_(real) {}
     void sleep_ms(std::uint32_t milliseconds) override {
         time_.sleep_ms(milliseconds);
-        real_.sleep_ms(milliseconds);
+        if (milliseconds >= kSmbTransferPauseMs) {
+            real_.sleep_ms(milliseconds);
+        }
     }
 
   private:

@@ -9,16 +9,22 @@ namespace vantrel::sim {
 enum class TransferKind : std::uint8_t { WordRead, WordWrite, BlockRead, BlockWrite };
 
 enum class FaultAction : std::uint8_t {
-    Timeout,      // the awaited status bit never comes
+    Timeout,      // the awaited status bit never comes; the transaction hangs until killed
     DeviceError,  // the device does not acknowledge
     BusError,     // collision or bus error
     BlockCount,   // a block read announces `block_count` bytes instead of the chip's own count
+    DropWrite,    // the chip acknowledges a write, word or block, without storing it
 };
 
 // One injected fault. It matches either the n-th transaction started on the controller
 // (`ordinal`, counting from 1) or the `occurrence`-th transaction of a kind, optionally to one
-// register. Timeout and errors strike at byte `at_byte` of a block transfer (0: before the
-// first byte) and at the end of a word transfer.
+// register. Every armed fault counts the transactions it matches on its own; when two fire on
+// the same transaction, the one injected first acts.
+//
+// Timeout and errors strike a word transfer before anything reaches the chip. In a block
+// transfer they strike at data byte `at_byte`: a block read has delivered the bytes before it, a
+// block write has stored them in the chip. BlockCount acts only on block reads, DropWrite only
+// on writes.
 struct Fault {
     std::optional<unsigned> ordinal;
     std::optional<TransferKind> kind;

@@ -42,7 +42,7 @@ class SimBoard : public PortIo {
     SimTime time_;
     SimPci pci_;
     SimSmbusController smbus_;
-    SimClockChip chip_;
+    SimClockChip chip_{&log_};
     SimCpu cpu_{time_, chip_};
 };
 

@@ -11,9 +11,39 @@ namespace {
 // The divider straps are pins read through REG1F; the bus cannot change them.
 constexpr std::uint8_t kStrapMask = kReg1FCpuDiv3 | kReg1FCpuDiv4 | kReg1FSdramDiv3;
 
+// Reserved bits: the bits of a register besides the fields the program sets, which a writer
+// must hand back as it read them, and the values they power up with. REG10 bit 3 powers up set,
+// which is why a chip found with REG10 unread gets 0x09.
+struct ReservedBits {
+    std::uint8_t reg;
+    std::uint8_t mask;
+    std::uint8_t power_up;
+};
+constexpr ReservedBits kReservedBits[] = {
+    {REG00, 0xFD, 0x41}, {REG10, 0xFC, 0x08}, {REG17, 0xFE, 0x60},
+    {REG1F, 0x34, 0x10}, {REG21, 0xC0, 0x40}, {REG22, 0x38, 0x28},
+};
+
+std::uint8_t reserved_mask(std::size_t index) {
+    for (const auto& bits : kReservedBits) {
+        if (bits.reg == index) {
+            return bits.mask;
+        }
+    }
+    return 0;
+}
+
+std::string reg_name(std::size_t index) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    return std::string("REG") + kHex[(index >> 4) & 0xF] + kHex[index & 0xF];
+}
+
 }  // namespace
 
-SimClockChip::SimClockChip() {
+SimClockChip::SimClockChip(ProtocolLog* log) : log_(log) {
+    for (const auto& bits : kReservedBits) {
+        regs_[bits.reg] = bits.power_up;
+    }
     set_straps(3, 3);
     power_up_pll(132, 31, 0);
 }
@@ -41,13 +71,18 @@ bool SimClockChip::block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes
     return true;
 }
 
-bool SimClockChip::block_write(std::uint8_t reg, const std::vector<std::uint8_t>& bytes) {
-    if (reg != 0 || bytes.empty() || bytes.size() > kSimChipRegisters) {
+bool SimClockChip::block_write_begin(std::uint8_t reg, std::uint8_t count) {
+    block_write_next_ = 0;
+    return reg == 0 && count != 0;
+}
+
+// Each byte lands in its register as it arrives; the first byte past the register file is
+// refused.
+bool SimClockChip::block_write_byte(std::uint8_t value) {
+    if (block_write_next_ >= kSimChipRegisters) {
         return false;
     }
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        write_reg(i, bytes[i]);
-    }
+    write_reg(block_write_next_++, value);
     return true;
 }
 
@@ -69,7 +104,14 @@ bool SimClockChip::word_write(std::uint8_t reg, std::uint8_t count, std::uint8_t
 }
 
 void SimClockChip::write_reg(std::size_t index, std::uint8_t value) {
+    const auto changed = static_cast<std::uint8_t>(value ^ regs_[index]);
+    if (log_ != nullptr && (changed & reserved_mask(index)) != 0) {
+        log_->violation("write to " + reg_name(index) + " changes reserved bits");
+    }
     if (index == REG1F) {
+        if (log_ != nullptr && (changed & kStrapMask) != 0) {
+            log_->violation("write to REG1F tries to change a divider strap");
+        }
         value = static_cast<std::uint8_t>((value & ~kStrapMask) | (regs_[REG1F] & kStrapMask));
     }
     regs_[index] = value;

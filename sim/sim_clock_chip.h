@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/protocol_log.h"
 #include "sim/smbus_device.h"
 
 namespace vantrel::sim {
@@ -15,15 +16,18 @@ inline constexpr std::size_t kSimChipRegisters = 36;
 
 // The VXC812-07 as the simulated board's SMBus sees it: 36 registers, block transfers from
 // register 0, one-register transfers only in enhanced mode (REG10 bits 0 and 1 both set), and
-// PLL values that take effect only when latched.
+// PLL values that take effect only when latched. REG00, REG10, REG17, REG1F, REG21 and REG22
+// power up with reserved bits set; a bus write that changes a reserved bit, or tries to change
+// a divider strap of REG1F, is reported to `log` (when given) as a protocol violation.
 class SimClockChip : public SmbusDevice {
   public:
-    SimClockChip();
+    explicit SimClockChip(ProtocolLog* log = nullptr);
 
     bool word_read(std::uint8_t reg, std::uint8_t& count, std::uint8_t& value) override;
     bool word_write(std::uint8_t reg, std::uint8_t count, std::uint8_t value) override;
     bool block_read(std::uint8_t reg, std::vector<std::uint8_t>& bytes) override;
-    bool block_write(std::uint8_t reg, const std::vector<std::uint8_t>& bytes) override;
+    bool block_write_begin(std::uint8_t reg, std::uint8_t count) override;
+    bool block_write_byte(std::uint8_t value) override;
 
     // Raw access for tests and board set-up; bypasses the bus rules.
     std::uint8_t reg(std::size_t index) const { return regs_.at(index); }
@@ -67,9 +71,12 @@ class SimClockChip : public SmbusDevice {
                    std::array<bool, kSimChipRegisters>* given = nullptr);
 
   private:
+    // A register written over the bus, under the chip's rules.
     void write_reg(std::size_t index, std::uint8_t value);
 
+    ProtocolLog* log_;
     std::array<std::uint8_t, kSimChipRegisters> regs_{};
+    std::size_t block_write_next_ = 0;
     std::deque<unsigned> queued_counts_;
     std::uint8_t running_n_ = 0;
     std::uint8_t running_m_ = 0;

@@ -30,6 +30,10 @@ bool is_block(TransferKind kind) {
     return kind == TransferKind::BlockRead || kind == TransferKind::BlockWrite;
 }
 
+bool is_write(TransferKind kind) {
+    return kind == TransferKind::WordWrite || kind == TransferKind::BlockWrite;
+}
+
 }  // namespace
 
 std::uint8_t SimSmbusController::read(std::uint16_t offset) {
@@ -38,7 +42,8 @@ std::uint8_t SimSmbusController::read(std::uint16_t offset) {
             poll();
             return static_cast<std::uint8_t>(status_ | (active_ ? kSmbStatusBusy : 0));
         case kSmbHostControl:
-            // The start bit always reads back as 0.
+            // No side effect: the block-index reset on reading control belongs to later hubs
+            // with a block buffer. The start bit always reads back as 0; kill reads as written.
             return static_cast<std::uint8_t>(control_ & ~kSmbControlStart);
         case kSmbHostCommand:
             return command_;
@@ -62,34 +67,11 @@ std::uint8_t SimSmbusController::read(std::uint16_t offset) {
 
 void SimSmbusController::write(std::uint16_t offset, std::uint8_t value) {
     switch (offset) {
-        case kSmbHostStatus: {
-            if (active_ && hung_) {
-                // Stands in for the kill a real driver would need: the hung transaction is
-                // dropped once the host gives up and clears the status.
-                active_ = false;
-                hung_ = false;
-            }
-            const bool ack = active_ && is_block(kind_) && (value & kSmbStatusByteDone) != 0 &&
-                             (status_ & kSmbStatusByteDone) != 0;
-            status_ = static_cast<std::uint8_t>(status_ & ~(value & kWriteOneToClear));
-            if (ack) {
-                acknowledge_byte();
-            }
+        case kSmbHostStatus:
+            write_status(value);
             return;
-        }
         case kSmbHostControl:
-            if ((value & kSmbControlStart) != 0) {
-                if (active_) {
-                    log_.violation("new start while busy");
-                    return;
-                }
-                start(value);
-                return;
-            }
-            if (active_ && kind_ != TransferKind::BlockRead) {
-                log_.violation("control written during a transaction");
-            }
-            control_ = value;
+            write_control(value);
             return;
         case kSmbHostCommand:
         case kSmbHostAddress:
@@ -122,8 +104,58 @@ void SimSmbusController::write(std::uint16_t offset, std::uint8_t value) {
     }
 }
 
+void SimSmbusController::write_status(std::uint8_t value) {
+    // Clearing status never ends a transaction: one that hangs stays busy until it is killed.
+    const bool ack = active_ && is_block(kind_) && (value & kSmbStatusByteDone) != 0 &&
+                     (status_ & kSmbStatusByteDone) != 0;
+    status_ = static_cast<std::uint8_t>(status_ & ~(value & kWriteOneToClear));
+    if (ack) {
+        acknowledge_byte();
+    }
+}
+
+void SimSmbusController::write_control(std::uint8_t value) {
+    const bool was_killing = (control_ & kSmbControlKill) != 0;
+    if ((value & kSmbControlKill) != 0) {
+        if (!was_killing) {
+            kill();
+        }
+        if ((value & kSmbControlStart) != 0) {
+            log_.violation("start written together with the kill bit");
+        }
+        control_ = static_cast<std::uint8_t>(value & ~kSmbControlStart);
+        return;
+    }
+    if ((value & kSmbControlStart) != 0) {
+        if (active_) {
+            log_.violation("new start while busy");
+            return;
+        }
+        // The controller works again only once software has cleared kill; the write that
+        // clears it cannot start a transaction as well.
+        if (was_killing) {
+            log_.violation("start written before the kill bit was cleared");
+            control_ = static_cast<std::uint8_t>(value & ~kSmbControlStart);
+            return;
+        }
+        start(value);
+        return;
+    }
+    if (active_ && kind_ != TransferKind::BlockRead) {
+        log_.violation("control written during a transaction");
+    }
+    control_ = value;
+}
+
+void SimSmbusController::kill() {
+    active_ = false;
+    hung_ = false;
+    step_ = Step::None;
+    status_ |= kSmbStatusFailed;
+}
+
 void SimSmbusController::start(std::uint8_t control) {
-    control_ = control;
+    control_ = static_cast<std::uint8_t>(control & ~kSmbControlStart);
     const std::uint8_t command = control & kSmbControlCommandMask;
     const bool reading = (address_ & kSmbAddressReadBit) != 0;
     if (command == kSmbCommandWordData) {
@@ -131,15 +163,16 @@ void SimSmbusController::start(std::uint8_t control) {
     } else if (command == kSmbCommandBlock) {
         kind_ = reading ? TransferKind::BlockRead : TransferKind::BlockWrite;
     } else {
+        // The hub refuses a command field it does not run with a device error, never busy.
         log_.violation("start with an unsupported command field");
+        status_ |= kSmbStatusDevErr;
         return;
     }
     if ((status_ & kWriteOneToClear) != 0) {
         log_.violation("start with status bits still set");
     }
     records_.push_back(TransferRecord{kind_, address_, command_, {}, false});
-    const Fault* fault = match_fault(kind_, command_);
-    fault_ = fault ? std::optional<Fault>(*fault) : std::nullopt;
+    fault_ = faults_.next(kind_, command_);
     const auto device = devices_.find(static_cast<std::uint8_t>(address_ & ~kSmbAddressReadBit));
     device_ = device == devices_.end() ? nullptr : device->second;
 
@@ -162,22 +195,6 @@ void SimSmbusController::start(std::uint8_t control) {
     }
 }
 
-const Fault* SimSmbusController::match_fault(TransferKind kind, std::uint8_t reg) {
-    for (auto& armed : faults_) {
-        const Fault& f = armed.fault;
-        const bool matches = f.ordinal || (f.kind && *f.kind == kind && (!f.reg || *f.reg == reg));
-        if (armed.fired || !matches) {
-            continue;
-        }
-        ++armed.seen;
-        if (armed.seen == (f.ordinal ? *f.ordinal : f.occurrence)) {
-            armed.fired = true;
-            return &armed.fault;
-        }
-    }
-    return nullptr;
-}
-
 void SimSmbusController::schedule(Step step) {
     step_ = step;
     polls_left_ = latency_polls_;
@@ -195,12 +212,38 @@ void SimSmbusController::poll() {
 }
 
 bool SimSmbusController::strikes_at(unsigned byte) const {
-    return fault_ && fault_->action != FaultAction::BlockCount && fault_->at_byte == byte;
+    if (!fault_) {
+        return false;
+    }
+    const FaultAction action = fault_->action;
+    const bool stops = action == FaultAction::Timeout || action == FaultAction::DeviceError ||
+                       action == FaultAction::BusError;
+    return stops && (!is_block(kind_) || fault_->at_byte == byte);
+}
+
+bool SimSmbusController::drops_write() const {
+    return fault_ && fault_->action == FaultAction::DropWrite && is_write(kind_);
+}
+
+void SimSmbusController::apply_fault() {
+    switch (fault_->action) {
+        case FaultAction::Timeout:
+            hung_ = true;
+            return;
+        case FaultAction::DeviceError:
+            end_with_error(kSmbStatusDevErr);
+            return;
+        case FaultAction::BusError:
+            end_with_error(kSmbStatusBusErr);
+            return;
+        case FaultAction::BlockCount:
+        case FaultAction::DropWrite:
+            return;
+    }
 }
 
 void SimSmbusController::end_with_error(std::uint8_t error_bit) {
-    status_ = static_cast<std::uint8_t>(status_ | error_bit |
-                                        (error_sets_completion_ ? kSmbStatusIntr : 0));
+    status_ |= error_bit;
     active_ = false;
     records_.back().ok = false;
 }
@@ -220,100 +263,95 @@ void SimSmbusController::run_step() {
         end_with_error(kSmbStatusDevErr);
         return;
     }
-    const auto apply_fault = [this]() {
-        switch (fault_->action) {
-            case FaultAction::Timeout:
-                hung_ = true;
-                break;
-            case FaultAction::DeviceError:
-                end_with_error(kSmbStatusDevErr);
-                break;
-            case FaultAction::BusError:
-                end_with_error(kSmbStatusBusErr);
-                break;
-            case FaultAction::BlockCount:
-                break;
-        }
-    };
-
     switch (step) {
         case Step::None:
             return;
-        case Step::Word: {
-            if (fault_ && fault_->action != FaultAction::BlockCount) {
-                apply_fault();
-                return;
-            }
-            bool acked = false;
-            if (kind_ == TransferKind::WordRead) {
-                std::uint8_t count = 0;
-                std::uint8_t value = 0;
-                acked = device_->word_read(command_, count, value);
-                if (acked) {
-                    data0_ = count;
-                    data1_ = value;
-                    records_.back().data = {count, value};
-                }
-            } else {
-                acked = device_->word_write(command_, data0_, data1_);
-                records_.back().data = {data0_, data1_};
-            }
-            if (acked) {
-                complete(0);
-            } else {
-                end_with_error(kSmbStatusDevErr);
-            }
+        case Step::Word:
+            run_word();
             return;
-        }
         case Step::ByteReady:
-            if (index_ == 0) {
-                if (!device_->block_read(command_, bytes_)) {
-                    end_with_error(kSmbStatusDevErr);
-                    return;
-                }
-                if (fault_ && fault_->action == FaultAction::BlockCount) {
-                    bytes_.resize(fault_->block_count, 0x00);
-                }
-                if (bytes_.size() > 0xFF) {
-                    bytes_.resize(0xFF);
-                }
-                count_ = static_cast<unsigned>(bytes_.size());
-                data0_ = static_cast<std::uint8_t>(count_);
-                records_.back().data = bytes_;
-            }
-            if (strikes_at(index_)) {
-                apply_fault();
-                return;
-            }
-            if (count_ == 0) {
-                complete(kSmbStatusByteDone);
-                return;
-            }
-            block_data_ = bytes_[index_];
-            status_ |= kSmbStatusByteDone;
+            run_byte_ready();
             return;
-        case Step::ByteSent: {
-            const auto sent = static_cast<unsigned>(bytes_.size());
-            if (strikes_at(sent - 1)) {
-                apply_fault();
-                return;
-            }
-            if (sent < count_) {
-                status_ |= kSmbStatusByteDone;
-                return;
-            }
-            records_.back().data = bytes_;
-            if (!device_->block_write(command_, bytes_)) {
-                end_with_error(kSmbStatusDevErr);
-                return;
-            }
-            complete(kSmbStatusByteDone);
+        case Step::ByteSent:
+            run_byte_sent();
             return;
-        }
         case Step::Finish:
             complete(0);
             return;
     }
+}
+
+void SimSmbusController::run_word() {
+    if (strikes_at(0)) {
+        apply_fault();
+        return;
+    }
+    if (kind_ == TransferKind::WordRead) {
+        std::uint8_t count = 0;
+        std::uint8_t value = 0;
+        if (!device_->word_read(command_, count, value)) {
+            end_with_error(kSmbStatusDevErr);
+            return;
+        }
+        data0_ = count;
+        data1_ = value;
+        records_.back().data = {count, value};
+        complete(0);
+        return;
+    }
+    records_.back().data = {data0_, data1_};
+    if (!drops_write() && !device_->word_write(command_, data0_, data1_)) {
+        end_with_error(kSmbStatusDevErr);
+        return;
+    }
+    complete(0);
+}
+
+void SimSmbusController::run_byte_ready() {
+    if (index_ == 0) {
+        if (!device_->block_read(command_, bytes_)) {
+            end_with_error(kSmbStatusDevErr);
+            return;
+        }
+        if (fault_ && fault_->action == FaultAction::BlockCount) {
+            bytes_.resize(fault_->block_count, 0x00);
+        }
+        if (bytes_.size() > 0xFF) {
+            bytes_.resize(0xFF);
+        }
+        count_ = static_cast<unsigned>(bytes_.size());
+        data0_ = static_cast<std::uint8_t>(count_);
+        records_.back().data = bytes_;
+    }
+    if (strikes_at(index_)) {
+        apply_fault();
+        return;
+    }
+    if (count_ == 0) {
+        // With no data byte to hand over, the count byte itself ends the transfer.
+        complete(kSmbStatusByteDone);
+        return;
+    }
+    block_data_ = bytes_[index_];
+    status_ |= kSmbStatusByteDone;
+}
+
+void SimSmbusController::run_byte_sent() {
+    const auto index = static_cast<unsigned>(bytes_.size() - 1);
+    if (index == 0 && !drops_write() && !device_->block_write_begin(command_, data0_)) {
+        end_with_error(kSmbStatusDevErr);
+        return;
+    }
+    if (strikes_at(index)) {
+        apply_fault();
+        return;
+    }
+    if (!drops_write() && !device_->block_write_byte(bytes_[index])) {
+        end_with_error(kSmbStatusDevErr);
+        return;
+    }
+    records_.back().data.push_back(bytes_[index]);
+    status_ |= kSmbStatusByteDone;
 }
 
 void SimSmbusController::acknowledge_byte() {
@@ -334,8 +372,9 @@ void SimSmbusController::acknowledge_byte() {
         }
         return;
     }
+    // A block write ends only when byte done of its last byte has been cleared.
     if (bytes_.size() >= count_) {
-        log_.violation("byte acknowledged after the last byte of a block write");
+        schedule(Step::Finish);
         return;
     }
     bytes_.push_back(block_data_);

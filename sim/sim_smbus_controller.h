@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "sim/fault_matcher.h"
 #include "sim/fault_plan.h"
 #include "sim/protocol_log.h"
 #include "sim/smbus_device.h"
@@ -11,8 +12,11 @@
 namespace vantrel::sim {
 
 // The ICH SMBus host controller's I/O block (offsets 0..7), with the word-data and block
-// protocols, the byte-done handshake and injected faults. Each step of a started transaction
-// finishes after `latency_polls` reads of the status register.
+// protocols, the byte-done handshake, kill and injected faults, as the 82801AA/AB/BA datasheets
+// describe them. Each step of a started transaction finishes after `latency_polls` reads of the
+// status register. A failed transaction sets device error (bus error for a collision) and never
+// completion; a block transfer completes only once software has cleared byte done after its
+// last data byte; a hung transaction stays busy until it is killed.
 class SimSmbusController {
   public:
     explicit SimSmbusController(ProtocolLog& log) : log_(log) {}
@@ -21,12 +25,9 @@ class SimSmbusController {
     void attach(std::uint8_t address, SmbusDevice& device) { devices_[address] = &device; }
 
     void set_latency_polls(unsigned polls) { latency_polls_ = polls; }
-    // Real ICH hubs report a failed transaction with the error bit alone; some drivers expect
-    // INTR as well, so the simulation can be told to set both.
-    void set_error_sets_completion(bool on) { error_sets_completion_ = on; }
 
     // Ordinals and occurrences count the transactions started after the fault is injected.
-    void inject(const Fault& fault) { faults_.push_back(Armed{fault, false, 0}); }
+    void inject(const Fault& fault) { faults_.inject(fault); }
 
     std::uint8_t read(std::uint16_t offset);
     void write(std::uint16_t offset, std::uint8_t value);
@@ -37,27 +38,27 @@ class SimSmbusController {
   private:
     enum class Step : std::uint8_t { None, Word, ByteReady, ByteSent, Finish };
 
-    struct Armed {
-        Fault fault;
-        bool fired;
-        unsigned seen;  // matching transactions started since injection
-    };
-
+    void write_control(std::uint8_t value);
+    void write_status(std::uint8_t value);
     void start(std::uint8_t control);
+    void kill();
     void poll();
     void run_step();
+    void run_word();
+    void run_byte_ready();
+    void run_byte_sent();
     bool strikes_at(unsigned byte) const;
+    bool drops_write() const;
+    void apply_fault();
     void end_with_error(std::uint8_t error_bit);
     void complete(std::uint8_t extra_status);
     void acknowledge_byte();
     void schedule(Step step);
-    const Fault* match_fault(TransferKind kind, std::uint8_t reg);
 
     ProtocolLog& log_;
     std::map<std::uint8_t, SmbusDevice*> devices_;
     unsigned latency_polls_ = 1;
-    bool error_sets_completion_ = false;
-    std::vector<Armed> faults_;
+    FaultMatcher faults_;
     std::vector<TransferRecord> records_;
 
     // Host registers.

@@ -6,6 +6,7 @@
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
+#include "support/param_name.h"
 #include "ui/apply_workflow.h"
 #include "ui/frequency_fields.h"
 
@@ -15,6 +16,7 @@ namespace {
 using sim::TransferKind;
 using test::DialogHarness;
 using test::error_box;
+using test::PrintTo;
 using test::ShownMessage;
 using Kind = FrequencyRequest::Kind;
 
@@ -23,6 +25,7 @@ using Kind = FrequencyRequest::Kind;
 constexpr std::size_t kFullRunTransfers = 15;
 
 struct RequestCase {
+    const char* label;
     const char* text;
     Kind kind;
     int mhz;
@@ -40,15 +43,22 @@ TEST_P(ReadRequest, AsTheFourCharacterBufferReadsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReadRequest,
-    ::testing::Values(RequestCase{"", Kind::Empty, 0}, RequestCase{"133", Kind::Number, 133},
-                      RequestCase{"133 ", Kind::Number, 133},  // the slider's own text
-                      RequestCase{" 99 ", Kind::Number, 99}, RequestCase{"75", Kind::Number, 75},
-                      RequestCase{"1205", Kind::TooLong, 0},  // not cut to 120
-                      RequestCase{"99999", Kind::TooLong, 0}, RequestCase{"+991", Kind::TooLong, 0},
-                      RequestCase{"12a4", Kind::Number, 12},  // the number ends at the letter
-                      RequestCase{"1 23", Kind::Number, 1}, RequestCase{"abc", Kind::Number, 0},
-                      RequestCase{"   ", Kind::Number, 0}, RequestCase{"-50", Kind::Number, -50},
-                      RequestCase{"+80", Kind::Number, 80}, RequestCase{"0", Kind::Number, 0}));
+    ::testing::Values(RequestCase{"Empty", "", Kind::Empty, 0},
+                      RequestCase{"ThreeDigits", "133", Kind::Number, 133},
+                      RequestCase{"SlidersOwnText", "133 ", Kind::Number, 133},
+                      RequestCase{"LeadingBlank", " 99 ", Kind::Number, 99},
+                      RequestCase{"TwoDigits", "75", Kind::Number, 75},
+                      RequestCase{"FourDigitsNotCut", "1205", Kind::TooLong, 0},  // not 120
+                      RequestCase{"FiveDigits", "99999", Kind::TooLong, 0},
+                      RequestCase{"SignAndThreeDigits", "+991", Kind::TooLong, 0},
+                      RequestCase{"EndsAtALetter", "12a4", Kind::Number, 12},
+                      RequestCase{"EndsAtABlank", "1 23", Kind::Number, 1},
+                      RequestCase{"NoDigits", "abc", Kind::Number, 0},
+                      RequestCase{"BlanksOnly", "   ", Kind::Number, 0},
+                      RequestCase{"Negative", "-50", Kind::Number, -50},
+                      RequestCase{"PlusSign", "+80", Kind::Number, 80},
+                      RequestCase{"Zero", "0", Kind::Number, 0}),
+    test::ByLabel());
 
 // A dialog on a chip with divider 3 running 133 MHz, ready for a run.
 class RunSettings : public ::testing::Test {
@@ -87,6 +97,7 @@ TEST_F(RunSettings, EmptyBoxRecommitsTheSamePllWithTheNewDepth) {
 }
 
 struct RequestRun {
+    const char* label;
     unsigned cpu_divider;
     const char* text;
     std::uint8_t n;
@@ -118,16 +129,21 @@ TEST_P(RunWithRequest, SolvesCommitsAndShowsTheNewClock) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, RunWithRequest,
-    ::testing::Values(
-        RequestRun{3, "150", 149, " 150.0", 150},
-        RequestRun{3, "100", 99, " 100.0", 100},    // range minimum
-        RequestRun{3, "250 ", 249, " 250.0", 250},  // range maximum
-        RequestRun{4, "75", 99, "  75.0", 75}, RequestRun{4, "180", 239, " 180.0", 180},
-        RequestRun{4, "133", 176, " 132.8", 132},  // 132.75 leaves the slider at 132
-        RequestRun{4, " 99 ", 131, "  99.0", 99}, RequestRun{4, "101", 134, " 101.3", 101},
-        RequestRun{6, "50", 99, "  50.0", 50}, RequestRun{6, "120", 239, " 120.0", 120}));
+    ::testing::Values(RequestRun{"Divider3Mhz150", 3, "150", 149, " 150.0", 150},
+                      RequestRun{"Divider3Minimum", 3, "100", 99, " 100.0", 100},
+                      RequestRun{"Divider3Maximum", 3, "250 ", 249, " 250.0", 250},
+                      RequestRun{"Divider4Minimum", 4, "75", 99, "  75.0", 75},
+                      RequestRun{"Divider4Maximum", 4, "180", 239, " 180.0", 180},
+                      // 132.75 leaves the slider at 132.
+                      RequestRun{"Divider4Mhz133", 4, "133", 176, " 132.8", 132},
+                      RequestRun{"Divider4SlidersText", 4, " 99 ", 131, "  99.0", 99},
+                      RequestRun{"Divider4Mhz101", 4, "101", 134, " 101.3", 101},
+                      RequestRun{"Divider6Minimum", 6, "50", 99, "  50.0", 50},
+                      RequestRun{"Divider6Maximum", 6, "120", 239, " 120.0", 120}),
+    test::ByLabel());
 
 struct RejectCase {
+    const char* label;
     unsigned cpu_divider;
     const char* text;
 };
@@ -151,13 +167,16 @@ TEST_P(RejectedRequest, InvalidFrequencyEmptiesTheBoxAndTouchesNothing) {
     EXPECT_EQ(h.cpu.calls(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, RejectedRequest,
-                         ::testing::Values(RejectCase{3, "0"}, RejectCase{3, "abc"},
-                                           RejectCase{3, "   "}, RejectCase{3, "99"},
-                                           RejectCase{3, "251"}, RejectCase{3, "1205"},
-                                           RejectCase{4, "74"}, RejectCase{4, "181"},
-                                           RejectCase{6, "49"}, RejectCase{6, "121"},
-                                           RejectCase{6, "-60"}, RejectCase{6, "1000"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, RejectedRequest,
+    ::testing::Values(
+        RejectCase{"Zero", 3, "0"}, RejectCase{"NoDigits", 3, "abc"},
+        RejectCase{"BlanksOnly", 3, "   "}, RejectCase{"Divider3BelowMinimum", 3, "99"},
+        RejectCase{"Divider3AboveMaximum", 3, "251"}, RejectCase{"FourDigits", 3, "1205"},
+        RejectCase{"Divider4BelowMinimum", 4, "74"}, RejectCase{"Divider4AboveMaximum", 4, "181"},
+        RejectCase{"Divider6BelowMinimum", 6, "49"}, RejectCase{"Divider6AboveMaximum", 6, "121"},
+        RejectCase{"Negative", 6, "-60"}, RejectCase{"FourDigitsAboveMaximum", 6, "1000"}),
+    test::ByLabel());
 
 TEST_F(RunSettings, UncheckedSpreadClearsItsBitButDepthAndModelAreStillWritten) {
     h.board.chip().set_reg(REG00, 0x03);
@@ -345,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Cannot Change Some Clock Settings!", true, true, kNewReg21, kNewReg22, 149},
         FailureRow{"CommitWriteReg1F", TransferKind::WordWrite, REG1F, 1,
                    "Cannot Change Some Clock Settings!", true, true, kNewReg21, kNewReg22, 149}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 TEST_F(RunSettings, ARolledBackRunLeavesNoPllForTheNextEmptyRun) {
     h.controls.type(IDC_FREQ_EDIT, "200");
@@ -421,9 +440,66 @@ INSTANTIATE_TEST_SUITE_P(Runs, RunOnSimulatedCpu,
                                            MeasuredRun{"Faster", "150", false, 150.0},
                                            MeasuredRun{"Slower", "100", false, 100.0},
                                            MeasuredRun{"LatchRefused", "200", true, 133.0}),
-                         [](const auto& param_info) {
-                             return std::string(param_info.param.label);
-                         });
+                         test::ByLabel());
+
+// A refused REG00 write comes after the new clock is latched: the clock stays and is shown,
+// the user is told that not every setting changed, and enhanced mode is left as usual.
+struct SpreadSwitchRow {
+    const char* label;
+    int check;
+    std::uint8_t chip_reg00;
+    bool leave_fails;
+    std::vector<const char*> messages;
+};
+
+class SpreadSwitchRefused : public ::testing::TestWithParam<SpreadSwitchRow> {};
+
+TEST_P(SpreadSwitchRefused, IsReportedAndTheNewClockKept) {
+    const auto& row = GetParam();
+    DialogHarness h;
+    h.board.chip().set_reg(REG00, row.chip_reg00);
+    h.init();
+    h.controls.type(IDC_FREQ_EDIT, "150");
+    h.controls.set_check_state(IDC_SPREAD_ENABLE, row.check);
+    h.fail_next(TransferKind::WordWrite, REG00);
+    if (row.leave_fails) {
+        h.fail_next(TransferKind::WordWrite, REG10);
+    }
+
+    h.dialog.run_settings();
+
+    std::vector<ShownMessage> expected;
+    for (const char* text : row.messages) {
+        expected.push_back(error_box(text));
+    }
+    EXPECT_EQ(h.messages.shown(), expected);
+    EXPECT_EQ(h.board.chip().reg(REG00), row.chip_reg00);
+    EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), row.check);
+    EXPECT_EQ(h.board.chip().running_n(), 149);
+    EXPECT_FLOAT_EQ(h.clock.cpu_ext_mhz, 150.0f);
+    EXPECT_EQ(h.controls.text(IDC_CPU_EXT_FREQ), " 150.0");
+    EXPECT_EQ(h.controls.slider_position(IDC_FREQ_SLIDER), 150);
+    EXPECT_EQ(h.cpu.calls(), 2u);
+    const auto transfers = h.new_transfers();
+    ASSERT_FALSE(transfers.empty());
+    EXPECT_EQ(transfers.back().kind, TransferKind::WordWrite);  // leaving was tried
+    EXPECT_EQ(transfers.back().reg, REG10);
+    EXPECT_EQ(h.board.chip().enhanced_mode(), row.leave_fails);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, SpreadSwitchRefused,
+    ::testing::Values(
+        SpreadSwitchRow{
+            "SwitchingOn", kBstChecked, 0x41, false, {"Cannot Change Some Clock Settings!"}},
+        SpreadSwitchRow{
+            "SwitchingOff", kBstUnchecked, 0x43, false, {"Cannot Change Some Clock Settings!"}},
+        SpreadSwitchRow{"ThenLeavingFails",
+                        kBstChecked,
+                        0x41,
+                        true,
+                        {"Cannot Change Some Clock Settings!", "Disable Enhanced Mode Failed!"}}),
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

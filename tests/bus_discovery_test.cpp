@@ -4,6 +4,7 @@
 
 #include "bus/pci_config.h"
 #include "bus/smbus_controller.h"
+#include "support/param_name.h"
 #include "support/recording_port_io.h"
 
 namespace vantrel {
@@ -11,9 +12,11 @@ namespace {
 
 using test::in32;
 using test::out32;
+using test::PrintTo;
 using test::RecordingPortIo;
 
 struct HubRow {
+    const char* label;
     std::uint32_t id;
     ChipsetKind kind;
     const char* name;
@@ -44,11 +47,12 @@ TEST_P(DiscoveryOfHub, IdentifiesHubClearsDisableBitAndReadsBase) {
     EXPECT_EQ(io.log(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(SupportedHubs, DiscoveryOfHub,
-                         ::testing::Values(HubRow{0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
-                                           HubRow{0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
-                                           HubRow{0x24408086, ChipsetKind::ICH_82801BA,
-                                                  "82801BA"}));
+INSTANTIATE_TEST_SUITE_P(
+    SupportedHubs, DiscoveryOfHub,
+    ::testing::Values(HubRow{"Ich82801AA", 0x24108086, ChipsetKind::ICH_82801AA, "82801AA"},
+                      HubRow{"Ich82801AB", 0x24208086, ChipsetKind::ICH_82801AB, "82801AB"},
+                      HubRow{"Ich82801BA", 0x24408086, ChipsetKind::ICH_82801BA, "82801BA"}),
+    test::ByLabel());
 
 TEST(Discovery, UnrecognisedHubStopsAfterTheIdentificationRead) {
     // Another Intel hub, another vendor with a matching device ID, and no device at all.
@@ -96,6 +100,45 @@ TEST(Discovery, ConfigAddressesAreMechanismOneEncodings) {
 TEST(Discovery, NoDisplayNameForNone) {
     EXPECT_STREQ(chipset_display_name(ChipsetKind::None), "");
 }
+
+// A base below 0x100 would put the SMBus block on the legacy devices' ports (DMA, interrupt
+// controllers): discovery refuses it as no controller, with configuration accesses only.
+struct BaseRow {
+    const char* label;
+    std::uint32_t base_read;
+    int result;
+    ChipsetKind kind;
+    std::uint16_t io_base;
+};
+
+class DiscoveredBase : public ::testing::TestWithParam<BaseRow> {};
+
+TEST_P(DiscoveredBase, BelowTheLegacyPortsIsNoController) {
+    const BaseRow& row = GetParam();
+    RecordingPortIo io;
+    io.script(0xCFC, {kIdIch82801AB, 0x00000000, row.base_read});
+    SmbusController controller;
+
+    EXPECT_EQ(detect_smbus_controller(io, controller), row.result);
+    EXPECT_EQ(controller.kind, row.kind);
+    EXPECT_EQ(controller.io_base, row.io_base);
+    const std::vector<test::Access> expected = {
+        out32(0xCF8, 0x8000F800),   in32(0xCFC, kIdIch82801AB), out32(0xCF8, 0x8000F8F0),
+        in32(0xCFC, 0x00000000),    out32(0xCFC, 0x00000000),   out32(0xCF8, 0x8000FB20),
+        in32(0xCFC, row.base_read),
+    };
+    EXPECT_EQ(io.log(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bases, DiscoveredBase,
+    ::testing::Values(BaseRow{"Unprogrammed", 0x00000001, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"AllZero", 0x00000000, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"JustBelowTheLimit", 0x000000FF, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"HighBitsOnlyAboveTheMask", 0xABCD0081, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"AtTheLimit", 0x00000101, 1, ChipsetKind::ICH_82801AB, 0x0100},
+                      BaseRow{"Usual", 0x0000E801, 1, ChipsetKind::ICH_82801AB, 0xE800}),
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

@@ -64,6 +64,33 @@ INSTANTIATE_TEST_SUITE_P(
                  1}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// Every family the field can hold, and signatures whose processor-type bits (12-13) or
+// extended family bits are set: the type code is the 4-bit family field alone.
+INSTANTIATE_TEST_SUITE_P(
+    FamilyField, IdentifiesRecordedProcessor,
+    ::testing::Values(
+        CpuidRow{"Family7", "GenuineIntel", 1, 0x00000700, 0x00000011, 7, 0x00000011, 0},
+        CpuidRow{"Family8", "GenuineIntel", 1, 0x00000812, 0x00000011, 8, 0x00000011, 0},
+        CpuidRow{"Family9", "GenuineIntel", 1, 0x00000923, 0x00000011, 9, 0x00000011, 0},
+        CpuidRow{"Family10", "GenuineIntel", 1, 0x00000A34, 0x00000011, 10, 0x00000011, 0},
+        CpuidRow{"Family11", "GenuineIntel", 1, 0x00000B45, 0x00000011, 11, 0x00000011, 0},
+        CpuidRow{"Family12", "GenuineIntel", 1, 0x00000C56, 0x00000011, 12, 0x00000011, 0},
+        CpuidRow{"Family13", "GenuineIntel", 1, 0x00000D67, 0x00000011, 13, 0x00000011, 0},
+        CpuidRow{"Family14", "GenuineIntel", 1, 0x00000E78, 0x00000011, 14, 0x00000011, 0},
+        CpuidRow{"OtherVendorFamily9", "AuthenticAMD", 1, 0x00000900, 0x00000011, 0x8009,
+                 0x00000011, 1},
+        // Type 1, an OverDrive processor: Pentium II OverDrive, family 6 model 3.
+        CpuidRow{"PentiumIiOverDrive", "GenuineIntel", 2, 0x00001632, 0x0183FBFF, 6, 0x0183FBFF, 0},
+        // Type 2, the second processor of a dual-processor Pentium pair.
+        CpuidRow{"DualProcessorPentium", "GenuineIntel", 1, 0x00002525, 0x000003BF, 5, 0x000003BF,
+                 0},
+        CpuidRow{"ReservedProcessorType", "GenuineIntel", 1, 0x00003483, 0x00000001, 4, 0x00000001,
+                 0},
+        CpuidRow{"ExtendedFamilyAndModel", "GenuineIntel", 5, 0x00120F41, 0xBFEBFBFF, 15,
+                 0xBFEBFBFF, 0},
+        CpuidRow{"ReservedHighBits", "GenuineIntel", 2, 0xF000B683, 0x0383FBFF, 6, 0x0383FBFF, 0}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 TEST(CpuInfo, VendorVerdictOnceSetIsNeverCleared) {
     ScriptedCpu cpu = ScriptedCpu::with_cpuid("GenuineIntel", 2, 0x00000683, 0x0383FBFF);
     VendorFlag vendor{1};

@@ -6,6 +6,7 @@
 
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_speed.h"
+#include "support/param_name.h"
 #include "support/scripted_cpu.h"
 
 namespace vantrel {
@@ -16,6 +17,7 @@ void PrintTo(const CpuSpeedSample& sample, std::ostream* os) {
 
 namespace {
 
+using test::PrintTo;
 using test::ScriptedCpu;
 using test::ScriptedTiming;
 using test::TimingEvent;
@@ -274,11 +276,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Without a usable counter frequency (the query fails, or below 10 Hz there is no divisor)
 // neither method measures or reads the counter.
-class WithoutCounterFrequency : public ::testing::TestWithParam<std::optional<std::int64_t>> {};
+struct CounterFrequencyRow {
+    const char* label;
+    std::optional<std::int64_t> frequency;  // none: the query fails
+};
+
+class WithoutCounterFrequency : public ::testing::TestWithParam<CounterFrequencyRow> {};
 
 TEST_P(WithoutCounterFrequency, NothingIsMeasured) {
     Machine m;
-    m.timing.frequency = GetParam();
+    m.timing.frequency = GetParam().frequency;
     EXPECT_EQ(measure_by_time_stamp(m.cpu, m.timing), CpuSpeedSample{});
     EXPECT_EQ(measure_by_loop(152000, m.cpu, m.timing), CpuSpeedSample{});
     EXPECT_EQ(m.timing.readings_taken(), 0u);
@@ -286,8 +293,10 @@ TEST_P(WithoutCounterFrequency, NothingIsMeasured) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frequencies, WithoutCounterFrequency,
-                         ::testing::Values(std::nullopt, std::optional<std::int64_t>{0},
-                                           std::optional<std::int64_t>{9}));
+                         ::testing::Values(CounterFrequencyRow{"QueryFails", std::nullopt},
+                                           CounterFrequencyRow{"ZeroHertz", 0},
+                                           CounterFrequencyRow{"NineHertz", 9}),
+                         test::ByLabel());
 
 // ---- Choice of method ----
 
@@ -375,6 +384,54 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceRow{"Intel8086", [] { return ScriptedCpu::without_cpuid(test::kFlags8086, 0); },
                   Method::None, 0}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// ---- Cycles per iteration of the timing loop, by type ----
+
+// An Intel processor of each CPUID family without a time-stamp counter: from family 3 on it is
+// timed by the loop, whose nominal count is the table's cycles per iteration x 4000; below, it
+// is not measured. Families past the table's last entry take that entry's cycles.
+struct LoopTypeRow {
+    const char* label;
+    std::uint32_t family;
+    std::uint32_t cycles_per_iteration;  // the table's entry; 0 below family 3
+};
+
+class LoopCyclesByType : public ::testing::TestWithParam<LoopTypeRow> {};
+
+TEST_P(LoopCyclesByType, SetTheNominalCountOfTheLoop) {
+    const LoopTypeRow& row = GetParam();
+    Machine m;
+    m.cpu = ScriptedCpu::with_cpuid("GenuineIntel", 1, row.family << 8, kNoTsc);
+    for (int i = 0; i < 10; ++i) {
+        m.run(1000);
+    }
+    VendorFlag vendor;
+
+    const CpuSpeedSample sample = measure_cpu_speed(m.cpu, m.timing, vendor);
+
+    if (row.family < loop_cycles.size()) {
+        EXPECT_EQ(loop_cycles[row.family], row.cycles_per_iteration);
+    }
+    if (row.family < 3) {
+        EXPECT_EQ(sample, CpuSpeedSample{});
+        EXPECT_EQ(m.cpu.count("bsf_loop"), 0u);
+    } else {
+        EXPECT_EQ(sample, (CpuSpeedSample{row.cycles_per_iteration * 4000, 1000}));
+        EXPECT_EQ(m.cpu.count("bsf_loop"), 10u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, LoopCyclesByType,
+                         ::testing::Values(LoopTypeRow{"Type0", 0, 0}, LoopTypeRow{"Type1", 1, 0},
+                                           LoopTypeRow{"Type2", 2, 0}, LoopTypeRow{"Type3", 3, 115},
+                                           LoopTypeRow{"Type4", 4, 47}, LoopTypeRow{"Type5", 5, 43},
+                                           LoopTypeRow{"Type6", 6, 38}, LoopTypeRow{"Type7", 7, 38},
+                                           LoopTypeRow{"Type8", 8, 38}, LoopTypeRow{"Type9", 9, 38},
+                                           LoopTypeRow{"Type10", 10, 38},
+                                           LoopTypeRow{"Type11", 11, 38},
+                                           LoopTypeRow{"Type12PastTheTable", 12, 38},
+                                           LoopTypeRow{"Type15PastTheTable", 15, 38}),
+                         test::ByLabel());
 
 // ---- What the dialog is given ----
 

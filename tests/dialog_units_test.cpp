@@ -7,6 +7,8 @@
 namespace vantrel {
 namespace {
 
+using test::PrintTo;
+
 struct BaseUnitCase {
     const char* label;
     FontMetrics font;

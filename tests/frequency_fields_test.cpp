@@ -4,12 +4,16 @@
 
 #include "res/dialog_templates.h"
 #include "support/fake_dialog_controls.h"
+#include "support/param_name.h"
 #include "ui/frequency_fields.h"
 
 namespace vantrel {
 namespace {
 
+using test::PrintTo;
+
 struct MhzFieldCase {
+    const char* label;
     float mhz;
     const char* text;
 };
@@ -20,26 +24,36 @@ TEST_P(MhzField, Text) {
     EXPECT_EQ(format_mhz_field(GetParam().mhz), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SixCharacters, MhzField,
-    ::testing::Values(MhzFieldCase{5.0f, "   5.0"}, MhzFieldCase{33.33f, "  33.3"},
-                      MhzFieldCase{133.33f, " 133.3"},
-                      MhzFieldCase{99.96f, " 100.0"},  // rounding adds a digit
-                      MhzFieldCase{1266.0f, "1266.0"},
-                      MhzFieldCase{50.25f, "  50.3"},  // exact halves round up
-                      MhzFieldCase{50.75f, "  50.8"}, MhzFieldCase{1000.0f, "1000.0"},
-                      MhzFieldCase{33.333332f, "  33.3"}, MhzFieldCase{66.5f, "  66.5"},
-                      MhzFieldCase{9.96f, "  10.0"}, MhzFieldCase{9999.94f, "9999.9"}));
+INSTANTIATE_TEST_SUITE_P(SixCharacters, MhzField,
+                         ::testing::Values(MhzFieldCase{"OneDigit", 5.0f, "   5.0"},
+                                           MhzFieldCase{"TwoDigits", 33.33f, "  33.3"},
+                                           MhzFieldCase{"ThreeDigits", 133.33f, " 133.3"},
+                                           MhzFieldCase{"RoundingAddsADigit", 99.96f, " 100.0"},
+                                           MhzFieldCase{"FourDigits", 1266.0f, "1266.0"},
+                                           MhzFieldCase{"ExactHalfRoundsUp", 50.25f, "  50.3"},
+                                           MhzFieldCase{"ThreeQuartersRoundUp", 50.75f, "  50.8"},
+                                           MhzFieldCase{"OneThousand", 1000.0f, "1000.0"},
+                                           MhzFieldCase{"PciOfA400MhzVco", 33.333332f, "  33.3"},
+                                           MhzFieldCase{"OneDecimal", 66.5f, "  66.5"},
+                                           MhzFieldCase{"RoundsUpToTwoDigits", 9.96f, "  10.0"},
+                                           MhzFieldCase{"LargestWithFourDigits", 9999.94f,
+                                                        "9999.9"}),
+                         test::ByLabel());
 
 INSTANTIATE_TEST_SUITE_P(
     BeyondSixCharacters, MhzField,
-    ::testing::Values(MhzFieldCase{0.0f, "   n/a"},  // a speed that was not measured
-                      MhzFieldCase{0.4f, "   0.4"}, MhzFieldCase{0.04f, "   0.0"},
-                      MhzFieldCase{0.96f, "   1.0"},      // 0.95f is 0.94999999 and gives 0.9
-                      MhzFieldCase{9999.95f, "10000.0"},  // 9999.9501953125 as a float
-                      MhzFieldCase{123456.0f, "123456.0"}));
+    ::testing::Values(MhzFieldCase{"NotMeasured", 0.0f, "   n/a"},  // a speed never measured
+                      MhzFieldCase{"BelowOne", 0.4f, "   0.4"},
+                      MhzFieldCase{"RoundsToZero", 0.04f, "   0.0"},
+                      // 0.95f is 0.94999999 and gives 0.9
+                      MhzFieldCase{"RoundsUpToOne", 0.96f, "   1.0"},
+                      // 9999.9501953125 as a float
+                      MhzFieldCase{"RoundsUpToFiveDigits", 9999.95f, "10000.0"},
+                      MhzFieldCase{"SixDigits", 123456.0f, "123456.0"}),
+    test::ByLabel());
 
 struct TargetTextCase {
+    const char* label;
     int mhz;
     const char* text;
 };
@@ -50,12 +64,13 @@ TEST_P(TargetText, FourCharacters) {
     EXPECT_EQ(format_target_text(GetParam().mhz), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, TargetText,
-                         ::testing::Values(TargetTextCase{75, " 75 "}, TargetTextCase{133, "133 "},
-                                           TargetTextCase{250, "250 "}, TargetTextCase{50, " 50 "},
-                                           TargetTextCase{99, " 99 "}, TargetTextCase{100, "100 "},
-                                           TargetTextCase{10, " 10 "},
-                                           TargetTextCase{999, "999 "}));
+INSTANTIATE_TEST_SUITE_P(
+    All, TargetText,
+    ::testing::Values(TargetTextCase{"Mhz75", 75, " 75 "}, TargetTextCase{"Mhz133", 133, "133 "},
+                      TargetTextCase{"Mhz250", 250, "250 "}, TargetTextCase{"Mhz50", 50, " 50 "},
+                      TargetTextCase{"Mhz99", 99, " 99 "}, TargetTextCase{"Mhz100", 100, "100 "},
+                      TargetTextCase{"Mhz10", 10, " 10 "}, TargetTextCase{"Mhz999", 999, "999 "}),
+    test::ByLabel());
 
 TEST(ShowFrequencies, FillsTheFiveFieldsFromClockState) {
     test::FakeDialogControls controls(res::kMainDialog);

@@ -19,6 +19,8 @@
 namespace vantrel::platform {
 namespace {
 
+using test::PrintTo;
+
 using test::FakePortAccess;
 using test::TempDir;
 using Ranges = std::vector<std::pair<unsigned, unsigned>>;
@@ -109,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"lockdown", "Secure Boot"}},
         RefusalCase{
             "KernelDriverBound",
-            [](Machine& m) { m.bind("i2c_i801"); },
-            {"i2c_i801", "race", "echo 0000:00:1f.3 > /sys/bus/pci/drivers/i2c_i801/unbind"}},
+            [](Machine& m) { m.bind("i801_smbus"); },
+            {"i801_smbus", "race", "echo 0000:00:1f.3 > /sys/bus/pci/drivers/i801_smbus/unbind"}},
         RefusalCase{"OtherDriverBound",
                     [](Machine& m) { m.bind("vfio-pci"); },
                     {"vfio-pci driver", "/sys/bus/pci/drivers/vfio-pci/unbind"}},

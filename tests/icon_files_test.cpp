@@ -10,6 +10,8 @@
 namespace vantrel {
 namespace {
 
+using test::PrintTo;
+
 // The standard 16-colour palette of Windows as 0xRRGGBB, which is how a little-endian read of
 // an RGBQUAD (blue, green, red, 0) comes out.
 constexpr std::array<std::uint32_t, 16> kWindowsPalette = {

@@ -8,6 +8,7 @@
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
+#include "support/param_name.h"
 #include "ui/frequency_fields.h"
 
 namespace vantrel {
@@ -15,6 +16,7 @@ namespace {
 
 using test::DialogHarness;
 using test::error_box;
+using test::PrintTo;
 
 constexpr int kSettingControls[] = {
     IDC_GENERATOR,     IDC_SM_TYPE,      IDC_FREQ_EDIT,    IDC_DELAY_CPU,    IDC_DELAY_PCI,
@@ -25,6 +27,7 @@ constexpr int kFrequencyFields[] = {IDC_CPU_SPEED, IDC_CPU_EXT_FREQ, IDC_PCI_FRE
                                     IDC_3V66_FREQ};
 
 struct HubCase {
+    const char* label;
     std::uint32_t hub_id;
     const char* name;
 };
@@ -56,9 +59,10 @@ TEST_P(InitOnHub, ShowsTheControllerAndTheClocks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachKind, InitOnHub,
-                         ::testing::Values(HubCase{kIdIch82801AA, "82801AA"},
-                                           HubCase{kIdIch82801AB, "82801AB"},
-                                           HubCase{kIdIch82801BA, "82801BA"}));
+                         ::testing::Values(HubCase{"Ich82801AA", kIdIch82801AA, "82801AA"},
+                                           HubCase{"Ich82801AB", kIdIch82801AB, "82801AB"},
+                                           HubCase{"Ich82801BA", kIdIch82801BA, "82801BA"}),
+                         test::ByLabel());
 
 TEST(MainDialogInit, SetsBothWindowIconsToTheMainIcon) {
     DialogHarness h;
@@ -71,9 +75,26 @@ TEST(MainDialogInit, SetsBothWindowIconsToTheMainIcon) {
     EXPECT_EQ(h.dialog.on_query_drag_icon(), icon);
 }
 
+// The boards on which initialisation fails, and how.
+enum class Failure : unsigned char { NoHub, UnprogrammedBase, NoClockGenerator };
+
+void break_board(sim::SimBoard& board, Failure failure) {
+    switch (failure) {
+        case Failure::NoHub:
+            board.pci().set_hub_id(sim::kNoDevice);
+            return;
+        case Failure::UnprogrammedBase:
+            board.pci().set_smbus_base(0x0000);  // the base register then reads 0x0001
+            return;
+        case Failure::NoClockGenerator:
+            board.chip().queue_block_counts({16, 16, 17});  // never announces 22 bytes
+            return;
+    }
+}
+
 struct FailedInitCase {
     const char* label;
-    bool hub_present;
+    Failure failure;
     const char* message;
     const char* sm_type;
 };
@@ -83,13 +104,12 @@ class FailedInit : public ::testing::TestWithParam<FailedInitCase> {};
 TEST_P(FailedInit, ReportsAndDisablesTheSettingControls) {
     const auto& c = GetParam();
     DialogHarness h;
-    if (!c.hub_present) {
-        h.board.pci().set_hub_id(sim::kNoDevice);
-    } else {
-        h.board.chip().queue_block_counts({16, 16, 17});  // never announces 22 bytes
-    }
+    break_board(h.board, c.failure);
 
     EXPECT_TRUE(h.dialog.on_init_dialog());
+
+    // Without a controller no SMBus port is ever touched, only PCI configuration.
+    EXPECT_EQ(h.io.byte_accesses() == 0, c.failure != Failure::NoClockGenerator);
 
     EXPECT_EQ(h.messages.shown(),
               std::vector<test::ShownMessage>{error_box(c.message, MessageIcon::Stop)});
@@ -112,25 +132,88 @@ TEST_P(FailedInit, ReportsAndDisablesTheSettingControls) {
     }
     EXPECT_EQ(h.cpu.calls(), 0u);
 
-    // The check box still works, though nothing can be applied.
+    // The check box stays enabled and unchecked and still governs the two lists, without any
+    // bus access: it only decides what the lists offer.
     EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_ENABLE));
     EXPECT_EQ(h.controls.check_state(IDC_SPREAD_ENABLE), kBstUnchecked);
+    const unsigned accesses = h.io.accesses();
     h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
-    h.dialog.on_spread_clicked();
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
     EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_DEPTH));
     EXPECT_TRUE(h.controls.enabled(IDC_SPREAD_MODEL));
     h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstUnchecked);
-    h.dialog.on_spread_clicked();
+    h.dialog.on_command(IDC_SPREAD_ENABLE, kBnClicked);
     EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_DEPTH));
     EXPECT_FALSE(h.controls.enabled(IDC_SPREAD_MODEL));
+    EXPECT_EQ(h.io.accesses(), accesses);
+    EXPECT_EQ(h.messages.shown().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BothDetections, FailedInit,
-    ::testing::Values(FailedInitCase{"NoController", false, "Cannot Get SM Base Address!", ""},
-                      FailedInitCase{"NoClockGenerator", true,
+    ::testing::Values(FailedInitCase{"NoController", Failure::NoHub, "Cannot Get SM Base Address!",
+                                     ""},
+                      FailedInitCase{"UnprogrammedBase", Failure::UnprogrammedBase,
+                                     "Cannot Get SM Base Address!", ""},
+                      FailedInitCase{"NoClockGenerator", Failure::NoClockGenerator,
                                      "Cannot Find VXC812-07 Clock Generator!", "82801BA"}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
+
+// After a failed initialisation the dialog logic itself ignores every event that could reach
+// the bus or the settings, whatever route it comes by; the controls are not the only guard.
+struct IgnoredEvent {
+    const char* label;
+    void (*send)(MainDialog&);
+};
+
+class EventAfterFailedInit : public ::testing::TestWithParam<IgnoredEvent> {};
+
+TEST_P(EventAfterFailedInit, TouchesNoPortAndShowsNothing) {
+    for (const Failure failure :
+         {Failure::NoHub, Failure::UnprogrammedBase, Failure::NoClockGenerator}) {
+        SCOPED_TRACE(static_cast<int>(failure));
+        DialogHarness h;
+        break_board(h.board, failure);
+        h.init();
+        // Everything a handler would act on is in place: a key with a valid set, a typed
+        // clock, a ticked box.
+        h.open_key();
+        for (const char* name : {"REG00", "REG11", "REG12", "REG13", "REG1F", "REG21", "REG22"}) {
+            h.registry.key().put_dword(name, 0);
+        }
+        h.registry.key().put_dword("REG11", 132);
+        h.registry.key().put_dword("REG12", 132);
+        h.registry.key().put_dword("REG13", 31);
+        h.controls.type(IDC_FREQ_EDIT, "150");
+        h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
+        h.controls.clear_log();
+        const unsigned accesses = h.io.accesses();
+        const ClockState clock = h.clock;
+
+        GetParam().send(h.dialog);
+
+        EXPECT_EQ(h.io.accesses(), accesses);
+        EXPECT_TRUE(h.messages.shown().empty());
+        EXPECT_TRUE(h.controls.log().empty());
+        EXPECT_TRUE(h.registry.key().queries().empty());
+        EXPECT_EQ(h.registry.key().dword("REG11"), 132u);
+        EXPECT_EQ(h.clock.pll_n, clock.pll_n);
+        EXPECT_EQ(h.cpu.calls(), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, EventAfterFailedInit,
+    ::testing::Values(
+        IgnoredEvent{"RunClicked",
+                     [](MainDialog& d) { d.on_command(IDC_RUN_SETTINGS, kBnClicked); }},
+        IgnoredEvent{"SaveClicked",
+                     [](MainDialog& d) { d.on_command(IDC_SAVE_SETTINGS, kBnClicked); }},
+        IgnoredEvent{"LoadClicked",
+                     [](MainDialog& d) { d.on_command(IDC_LOAD_SETTINGS, kBnClicked); }},
+        IgnoredEvent{"SliderScrolled", [](MainDialog& d) { d.on_slider_scroll(); }},
+        IgnoredEvent{"RunCalled", [](MainDialog& d) { d.run_settings(); }}),
+    test::ByLabel());
 
 TEST(MainDialogInit, NoControllerMeansNoBusTraffic) {
     DialogHarness h;
@@ -140,6 +223,7 @@ TEST(MainDialogInit, NoControllerMeansNoBusTraffic) {
 }
 
 struct SliderCase {
+    const char* label;
     unsigned cpu_divider;
     std::uint8_t n;
     int minimum;
@@ -168,12 +252,14 @@ TEST_P(SliderAtInit, RangeTicksAndPosition) {
 
 INSTANTIATE_TEST_SUITE_P(
     EachDivider, SliderAtInit,
-    ::testing::Values(SliderCase{3, 132, 100, 250, 133, " 133.0"},
-                      SliderCase{4, 132, 75, 180, 99, "  99.8"},  // 99.75 truncates to 99
-                      SliderCase{4, 99, 75, 180, 75, "  75.0"},
-                      SliderCase{6, 99, 50, 120, 50, "  50.0"},
-                      SliderCase{3, 59, 100, 250, 100, "  60.0"},    // clamped up to the minimum
-                      SliderCase{6, 249, 50, 120, 120, " 125.0"}));  // clamped down
+    ::testing::Values(SliderCase{"Divider3", 3, 132, 100, 250, 133, " 133.0"},
+                      // 99.75 truncates to 99.
+                      SliderCase{"Divider4Truncates", 4, 132, 75, 180, 99, "  99.8"},
+                      SliderCase{"Divider4AtMinimum", 4, 99, 75, 180, 75, "  75.0"},
+                      SliderCase{"Divider6AtMinimum", 6, 99, 50, 120, 50, "  50.0"},
+                      SliderCase{"ClampedUpToTheMinimum", 3, 59, 100, 250, 100, "  60.0"},
+                      SliderCase{"ClampedDownToTheMaximum", 6, 249, 50, 120, 120, " 125.0"}),
+    test::ByLabel());
 
 TEST(MainDialogInit, TwoThirdsOfAMegahertzTruncates) {
     // N 124, M 29: a 400 MHz VCO, so divider 6 gives a host clock of 66.67 MHz.
@@ -267,6 +353,7 @@ TEST(SpreadClicked, IndeterminateChangesNothing) {
 }
 
 struct ScrollCase {
+    const char* label;
     unsigned cpu_divider;
     int dragged_to;
     const char* text;
@@ -284,10 +371,14 @@ TEST_P(SliderScroll, WritesThePositionIntoTheEditBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, SliderScroll,
-                         ::testing::Values(ScrollCase{4, 75, " 75 "}, ScrollCase{4, 180, "180 "},
-                                           ScrollCase{3, 250, "250 "}, ScrollCase{3, 100, "100 "},
-                                           ScrollCase{3, 400, "250 "},  // the thumb stops at 250
-                                           ScrollCase{6, 99, " 99 "}));
+                         ::testing::Values(ScrollCase{"Divider4Minimum", 4, 75, " 75 "},
+                                           ScrollCase{"Divider4Maximum", 4, 180, "180 "},
+                                           ScrollCase{"Divider3Maximum", 3, 250, "250 "},
+                                           ScrollCase{"Divider3Minimum", 3, 100, "100 "},
+                                           // The thumb stops at 250.
+                                           ScrollCase{"PastTheMaximum", 3, 400, "250 "},
+                                           ScrollCase{"Divider6TwoDigits", 6, 99, " 99 "}),
+                         test::ByLabel());
 
 TEST(SliderScroll, TypingDoesNotMoveTheSlider) {
     DialogHarness h;
@@ -304,14 +395,15 @@ TEST(MainDialogCommands, ButtonClicksReachTheirHandlers) {
     EXPECT_EQ(h.messages.shown(),
               std::vector<test::ShownMessage>{error_box("Cannot Load Settings!")});
     EXPECT_TRUE(h.dialog.on_command(IDC_SAVE_SETTINGS, kBnClicked));
-    EXPECT_EQ(h.messages.shown().back(), error_box("Cannot Save Settings!"));
     h.controls.type(IDC_FREQ_EDIT, "0");
     EXPECT_TRUE(h.dialog.on_command(IDC_RUN_SETTINGS, kBnClicked));
-    EXPECT_EQ(h.messages.shown().back(), error_box("Invalid Frequency"));
 
     EXPECT_FALSE(h.dialog.on_command(IDC_RUN_SETTINGS, 1));  // not a click
     EXPECT_FALSE(h.dialog.on_command(kIdOk, kBnClicked));    // left to the framework
-    EXPECT_EQ(h.messages.shown().size(), 3u);
+    EXPECT_EQ(h.messages.shown(),
+              (std::vector<test::ShownMessage>{error_box("Cannot Load Settings!"),
+                                               error_box("Cannot Save Settings!"),
+                                               error_box("Invalid Frequency")}));
 }
 
 TEST(OnPaint, CentresTheIconWhenMinimised) {

@@ -19,6 +19,8 @@
 namespace vantrel::platform {
 namespace {
 
+using test::PrintTo;
+
 using test::file_exists;
 using test::read_file;
 using test::TempDir;

@@ -17,6 +17,8 @@
 namespace vantrel::res {
 namespace {
 
+using test::PrintTo;
+
 using Items = std::vector<std::string_view>;
 
 const Items kNoItems;
@@ -35,10 +37,6 @@ struct ControlRow {
     const Items* items;
     const char* group;  // the caption of the group box the control sits in, or nullptr
 };
-
-void PrintTo(const ControlRow& row, std::ostream* os) {
-    *os << row.label;
-}
 
 constexpr std::uint32_t kList = kStyleVScroll | kStyleUnsorted | kStyleTabStop;
 constexpr std::uint32_t kReadOnly = kStyleBorder | kStyleAutoHScroll | kStyleReadOnly;
@@ -261,10 +259,6 @@ struct DialogRow {
     int height;
     std::string_view caption;
 };
-
-void PrintTo(const DialogRow& row, std::ostream* os) {
-    *os << row.label;
-}
 
 class Dialogs : public ::testing::TestWithParam<DialogRow> {};
 

@@ -6,6 +6,7 @@
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
+#include "support/param_name.h"
 #include "ui/settings_store.h"
 
 namespace vantrel {
@@ -13,6 +14,7 @@ namespace {
 
 using test::DialogHarness;
 using test::error_box;
+using test::PrintTo;
 using test::RegType;
 using test::ShownMessage;
 
@@ -20,6 +22,7 @@ const std::vector<std::string> kValueNames = {"REG00", "REG11", "REG12", "REG13"
                                               "REG1F", "REG21", "REG22"};
 
 struct TargetCase {
+    const char* label;
     std::uint32_t reg11;
     std::uint32_t reg13;
     std::uint8_t cpu_divider;
@@ -35,15 +38,17 @@ TEST_P(Target, RoundsToNearestWithHalfDown) {
     EXPECT_EQ(t.mhz, c.mhz);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, Target,
-                         ::testing::Values(TargetCase{132, 31, 3, 133},  // q = 133.0
-                                           TargetCase{100, 31, 4, 76},   // q = 75.75
-                                           TargetCase{100, 31, 6, 50},   // q = 50.5 goes down
-                                           TargetCase{101, 31, 6, 51},   // q = 51.0
-                                           TargetCase{102, 31, 4, 77},   // q = 77.25
-                                           TargetCase{99, 13, 6, 114},   // q = 114.2857
-                                           // N + 1 and M + 1 do not wrap to 0 / 0
-                                           TargetCase{0xFFFFFFFF, 0xFFFFFFFF, 3, 32}));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, Target,
+    ::testing::Values(TargetCase{"Exact133", 132, 31, 3, 133},        // q = 133.0
+                      TargetCase{"ThreeQuartersUp", 100, 31, 4, 76},  // q = 75.75
+                      TargetCase{"ExactHalfDown", 100, 31, 6, 50},    // q = 50.5 goes down
+                      TargetCase{"Exact51", 101, 31, 6, 51},          // q = 51.0
+                      TargetCase{"QuarterDown", 102, 31, 4, 77},      // q = 77.25
+                      TargetCase{"OtherM", 99, 13, 6, 114},           // q = 114.2857
+                      // N + 1 and M + 1 do not wrap to 0 / 0
+                      TargetCase{"LargestValues", 0xFFFFFFFF, 0xFFFFFFFF, 3, 32}),
+    test::ByLabel());
 
 TEST(TargetLimit, TooLargeForASliderIsNotValid) {
     EXPECT_FALSE(target_frequency(0xFFFFFFFF, 0, 3).valid);
@@ -134,6 +139,7 @@ TEST_F(LoadSettings, SetsTheControlsInOrderThenRuns) {
 }
 
 struct TargetLoad {
+    const char* label;
     unsigned cpu_divider;
     std::uint32_t reg11;
     const char* edit;
@@ -161,9 +167,10 @@ TEST_P(LoadTarget, PutsTheTargetIntoTheEditBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, LoadTarget,
-                         ::testing::Values(TargetLoad{3, 132, "133 ", " 133.0"},
-                                           TargetLoad{4, 100, " 76 ", "  75.8"},
-                                           TargetLoad{6, 100, " 50 ", "  50.0"}));
+                         ::testing::Values(TargetLoad{"Divider3", 3, 132, "133 ", " 133.0"},
+                                           TargetLoad{"Divider4", 4, 100, " 76 ", "  75.8"},
+                                           TargetLoad{"Divider6", 6, 100, " 50 ", "  50.0"}),
+                         test::ByLabel());
 
 struct Tamper {
     const char* label;
@@ -216,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
         Tamper{"Reg1FBit3Differs", 132, 132, 31, 0x08, false},
         Tamper{"Reg1FBit7Differs", 132, 132, 31, 0x80, false},
         Tamper{"AllRulesAtOnce", 0, 20, 0, 0xF8, false}),  // still one message
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 TEST_F(LoadSettings, UpperBytesOfReg1FAreNotCompared) {
     store("REG1F", 0xABCD0000u | h.shadow[REG1F]);
@@ -241,7 +248,8 @@ TEST_P(MissingValue, GivesSettingsDataCrushedAfterAllSevenQueries) {
     EXPECT_TRUE(h.controls.log().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(EachValue, MissingValue, ::testing::ValuesIn(kValueNames));
+INSTANTIATE_TEST_SUITE_P(EachValue, MissingValue, ::testing::ValuesIn(kValueNames),
+                         [](const auto& name) { return name.param; });
 
 TEST_F(LoadSettings, AnEightByteValueIsCrushedData) {
     h.registry.key().put("REG21", {RegType::Binary, {0x24, 0, 0, 0, 0, 0, 0, 0}});
@@ -295,7 +303,7 @@ TEST(SaveSettings, SavesTheChipNotTheUnappliedControls) {
     h.controls.select(IDC_DELAY_CPU, 3);
     h.controls.type(IDC_FREQ_EDIT, "200");
     h.dialog.save_settings();
-    EXPECT_EQ(h.registry.key().dword("REG21"), 0u);
+    EXPECT_EQ(h.registry.key().dword("REG21"), h.board.chip().reg(REG21));
     EXPECT_EQ(h.registry.key().dword("REG11"), 132u);
 }
 
@@ -313,6 +321,100 @@ TEST(SaveSettings, AFailedWriteIsReportedOnceAndTheOthersAreStillWritten) {
     EXPECT_FALSE(h.registry.key().get("REG13").has_value());
     EXPECT_EQ(h.registry.key().dword("REG22"), 0x45u);
 }
+
+// Save writes the register mirror only when loading would apply it and its PLL bytes are the
+// ones the chip runs; otherwise the set stored earlier stays as it was.
+struct SaveGuardRow {
+    const char* label;
+    void (*board)(sim::SimBoard&);  // before start-up
+    void (*act)(DialogHarness&);    // after start-up, before the save
+    bool saved;
+};
+
+void default_board(sim::SimBoard&) {}
+
+void apply_200(DialogHarness& h) {
+    h.controls.type(IDC_FREQ_EDIT, "200");
+    h.dialog.run_settings();
+}
+
+template <sim::TransferKind kind, std::uint8_t reg>
+void apply_200_failing_at(DialogHarness& h) {
+    h.fail_next(kind, reg);
+    apply_200(h);
+}
+
+class SaveGuard : public ::testing::TestWithParam<SaveGuardRow> {};
+
+TEST_P(SaveGuard, StoresOnlyASetTheChipRunsAndLoadingAccepts) {
+    const auto& row = GetParam();
+    DialogHarness h;
+    row.board(h.board);
+    h.init();
+    h.open_key();
+    // What an earlier save left; a refused save must not touch any of it.
+    for (std::size_t i = 0; i < kValueNames.size(); ++i) {
+        h.registry.key().put_dword(kValueNames[i], 0xA0u + static_cast<std::uint32_t>(i));
+    }
+    row.act(h);
+    h.messages.clear();
+
+    h.dialog.save_settings();
+
+    const std::uint8_t regs[] = {REG00, REG11, REG12, REG13, REG1F, REG21, REG22};
+    for (std::size_t i = 0; i < kValueNames.size(); ++i) {
+        const std::uint32_t earlier = 0xA0u + static_cast<std::uint32_t>(i);
+        EXPECT_EQ(h.registry.key().dword(kValueNames[i]), row.saved ? h.shadow[regs[i]] : earlier)
+            << kValueNames[i];
+    }
+    if (row.saved) {
+        EXPECT_TRUE(h.messages.shown().empty());
+        EXPECT_EQ(h.registry.key().dword("REG11"), h.board.chip().running_n());
+    } else {
+        EXPECT_EQ(h.messages.shown(),
+                  std::vector<ShownMessage>{error_box("Cannot Save Settings!")});
+        EXPECT_TRUE(h.registry.key().sets().empty());
+    }
+}
+
+using sim::TransferKind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Mirrors, SaveGuard,
+    ::testing::Values(
+        SaveGuardRow{"AfterACompleteApply", default_board, apply_200, true},
+        // Written but never latched: the chip still runs the clock it had.
+        SaveGuardRow{"CommitFailedAtReg12", default_board,
+                     apply_200_failing_at<TransferKind::WordWrite, REG12>, false},
+        SaveGuardRow{"CommitFailedAtReg17Read", default_board,
+                     apply_200_failing_at<TransferKind::WordRead, REG17>, false},
+        // A refused first write may still have reached the chip, so it counts as unlatched.
+        SaveGuardRow{"CommitFailedAtReg11", default_board,
+                     apply_200_failing_at<TransferKind::WordWrite, REG11>, false},
+        SaveGuardRow{"FailedCommitThenACompleteApply", default_board,
+                     [](DialogHarness& h) {
+                         apply_200_failing_at<TransferKind::WordWrite, REG13>(h);
+                         h.controls.type(IDC_FREQ_EDIT, "");
+                         h.dialog.run_settings();
+                     },
+                     true},
+        // Failures that come before or after the PLL registers leave nothing unlatched.
+        SaveGuardRow{"Reg22WriteFailed", default_board,
+                     apply_200_failing_at<TransferKind::WordWrite, REG22>, true},
+        SaveGuardRow{"Reg00WriteFailed", default_board,
+                     [](DialogHarness& h) {
+                         h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
+                         apply_200_failing_at<TransferKind::WordWrite, REG00>(h);
+                     },
+                     true},
+        // Sets that loading would refuse with "Cannot Apply These Settings!".
+        SaveGuardRow{"DepthBeyondTen",
+                     [](sim::SimBoard& board) { board.chip().power_up_pll(132, 31, 11); },
+                     [](DialogHarness&) {}, false},
+        SaveGuardRow{"ClockBelowTheSlider",
+                     [](sim::SimBoard& board) { board.chip().power_up_pll(59, 31, 0); },
+                     [](DialogHarness&) {}, false}),
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include "res/resource_ids.h"
 #include "support/dialog_harness.h"
 #include "support/fake_app.h"
+#include "support/param_name.h"
 
 namespace vantrel {
 namespace {
@@ -15,6 +16,7 @@ namespace {
 using test::CautionStep;
 using test::error_box;
 using test::FakeCautionWindow;
+using test::PrintTo;
 using test::ShownMessage;
 
 // Start-up on the simulated board with fresh records, a fake registry and a fake notice.
@@ -54,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"EscapeIsIgnored",
                    {CautionStep::tick(1), CautionStep::escape(), CautionStep::ok()},
                    0}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 struct StoredCaution {
     const char* label;
@@ -90,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCaution{"MinusOne", {0xFF, 0xFF, 0xFF, 0xFF}, true},
         StoredCaution{"HighByteOnly", {0, 0, 0, 1}, true}, StoredCaution{"ShortZero", {0}, false},
         StoredCaution{"EightByteZero", {0, 0, 0, 0, 0, 0, 0, 0}, true}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 TEST(StartUp, ANoticeThatCannotBeShownStoresMinusOneAndIsDueAgain) {
     AppHarness a;
@@ -145,6 +147,7 @@ TEST(StartUp, NoticeComesBeforeTheMainDialog) {
 }
 
 struct CentreCase {
+    const char* label;
     int screen_width;
     int screen_height;
     ScreenRect rect;
@@ -168,9 +171,11 @@ TEST_P(CautionCentre, OnInitDialog) {
 
 INSTANTIATE_TEST_SUITE_P(
     Screens, CautionCentre,
-    ::testing::Values(CentreCase{800, 600, {10, 20, 291, 189}, 259, 215},
-                      CentreCase{1024, 768, {0, 0, 282, 170}, 371, 299},
-                      CentreCase{640, 480, {0, 0, 701, 521}, -30, -20}));  // toward zero
+    ::testing::Values(CentreCase{"Screen800x600", 800, 600, {10, 20, 291, 189}, 259, 215},
+                      CentreCase{"Screen1024x768", 1024, 768, {0, 0, 282, 170}, 371, 299},
+                      // Halves of negative differences truncate toward zero.
+                      CentreCase{"LargerThanTheScreen", 640, 480, {0, 0, 701, 521}, -30, -20}),
+    test::ByLabel());
 
 struct ProcCase {
     const char* label;
@@ -203,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ProcCase{"CheckBoxClick", kWmCommand, IDC_DONT_SHOW, 1, 1, std::nullopt},
                       ProcCase{"OkWithNotification", kWmCommand, 0x00010001, 1, 1, std::nullopt},
                       ProcCase{"Paint", 0x000F, 0, 1, 0, std::nullopt}),
-    [](const auto& param_info) { return std::string(param_info.param.label); });
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

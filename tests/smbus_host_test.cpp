@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "bus/smbus_host.h"
+#include "support/param_name.h"
 #include "support/recording_port_io.h"
 
 namespace vantrel {
@@ -11,6 +12,7 @@ namespace {
 using test::Access;
 using test::in8;
 using test::out8;
+using test::PrintTo;
 using test::RecordingPortIo;
 using test::sleep_ms;
 
@@ -109,26 +111,13 @@ TEST(SmbusHostSequence, BlockWriteReadsFirstThenSendsThePatchedShadow) {
     EXPECT_EQ(f.shadow[1], 0x5A);
     std::vector<Access> expected = block_read_of_two(0x11, 0x22);
     const std::vector<Access> write = {
-        out8(S, 0xFF),
-        in8(C, 0x00),
-        out8(CMD, 0x00),
-        out8(A, 0xD2),
-        out8(D0, 0x02),
-        out8(D1, 0x00),
-        out8(B, 0x11),  // first byte goes in before the start
-        out8(C, 0x54),
-        in8(S, 0x80),
-        in8(S, 0x80),
-        out8(B, 0x5A),
-        out8(S, 0x80),
-        in8(S, 0x80),
-        in8(S, 0x80),
-        in8(S, 0x82),
-        in8(S, 0x82),   // completion wait and error
-                        // test
-        sleep_ms(300),  // here the pause comes before the clean-up
-        in8(C, 0x00),
-        out8(S, 0xFF),
+        out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x02),
+        out8(D1, 0x00), out8(B, 0x11),  // first byte goes in before the start
+        out8(C, 0x54),  in8(S, 0x80),  in8(S, 0x80),    out8(B, 0x5A), out8(S, 0x80),
+        in8(S, 0x80),   in8(S, 0x80),  out8(S, 0x80),  // byte done of the last byte cleared too
+        in8(S, 0x82),   in8(S, 0x82),                  // completion wait and error test
+        sleep_ms(300),                                 // here the pause comes before the clean-up
+        in8(C, 0x00),   out8(S, 0xFF),
     };
     expected.insert(expected.end(), write.begin(), write.end());
     EXPECT_EQ(f.io.log(), expected);
@@ -338,6 +327,130 @@ TEST(SmbusHostBase, TransfersUseTheDiscoveredBase) {
         }
     }
 }
+
+// A wait that times out leaves the transaction on the controller: it is killed (kill bit set,
+// held 1 ms, cleared) just before the clean-up. Nothing else is ever killed.
+enum class Transfer { Read, Write, BlockRead, BlockWrite };
+
+struct KillRow {
+    const char* label;
+    Transfer transfer;
+    void (*script)(RecordingPortIo&);
+    bool killed;
+};
+
+int run_transfer(Fixture& f, Transfer transfer) {
+    std::uint8_t out = 0;
+    switch (transfer) {
+        case Transfer::Read:
+            return f.host.read_register(0x11, out);
+        case Transfer::Write:
+            return f.host.write_register(0x21, 0x10);
+        case Transfer::BlockRead:
+            return f.host.block_read(out);
+        case Transfer::BlockWrite:
+            return f.host.block_write(0x01, 0x5A, 2);
+    }
+    return -1;
+}
+
+class KillOnTimeout : public ::testing::TestWithParam<KillRow> {};
+
+TEST_P(KillOnTimeout, OnlyATimedOutWaitKillsTheTransaction) {
+    const KillRow& row = GetParam();
+    Fixture f;
+    row.script(f.io);
+
+    const int result = run_transfer(f, row.transfer);
+
+    const std::vector<Access> kill = {out8(C, 0x02), sleep_ms(1), out8(C, 0x00)};
+    const std::vector<Access> clean_up = {in8(C, 0x00), out8(S, 0xFF)};
+    const auto& log = f.io.log();
+    unsigned kill_writes = 0;
+    unsigned holds = 0;
+    for (const Access& a : log) {
+        kill_writes += a == out8(C, 0x02) ? 1u : 0u;
+        holds += a == sleep_ms(1) ? 1u : 0u;
+    }
+    EXPECT_EQ(kill_writes, row.killed ? 1u : 0u);
+    EXPECT_EQ(holds, row.killed ? 1u : 0u);
+    if (row.killed) {
+        EXPECT_EQ(result, 0);
+        ASSERT_GE(log.size(), 5u);
+        std::vector<Access> ending(log.end() - 5, log.end());
+        std::vector<Access> expected = kill;
+        expected.insert(expected.end(), clean_up.begin(), clean_up.end());
+        EXPECT_EQ(ending, expected);  // killed, then cleaned up, then nothing
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, KillOnTimeout,
+    ::testing::Values(KillRow{"ReadNeverCompletes", Transfer::Read,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x01); }, true},
+                      // A device error without completion runs the wait out like any other timeout.
+                      KillRow{"DeviceErrorWithoutCompletion", Transfer::Write,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x04); }, true},
+                      KillRow{"BlockReadFirstByteNeverDone", Transfer::BlockRead,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x01); }, true},
+                      KillRow{"BlockWriteSecondByteNeverDone", Transfer::BlockWrite,
+                              [](RecordingPortIo& io) {
+                                  script_block_read_of_two(io, 0x11, 0x22);
+                                  io.script(S, {0x80, 0x80});
+                                  io.set_default(S, 0x01);
+                              },
+                              true},
+                      KillRow{"DeviceErrorWithCompletion", Transfer::Read,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x06); }, false},
+                      KillRow{"BusErrorAtTheByteWait", Transfer::BlockRead,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x88); }, false},
+                      KillRow{"Success", Transfer::Write,
+                              [](RecordingPortIo& io) { io.set_default(S, 0x02); }, false}),
+    test::ByLabel());
+
+// After the byte wait of its last byte a block write clears byte done once more, then waits
+// for completion: the hubs complete only after that clear.
+struct LastByteRow {
+    const char* label;
+    std::uint8_t count;
+    std::vector<Access> write;  // the write's own accesses, after its inner block read
+};
+
+class BlockWriteEnd : public ::testing::TestWithParam<LastByteRow> {};
+
+TEST_P(BlockWriteEnd, ClearsByteDoneOfTheLastByteBeforeTheCompletionWait) {
+    const LastByteRow& row = GetParam();
+    Fixture f;
+    script_block_read_of_two(f.io, 0x11, 0x22);
+    // Every wait of the write sees its condition at once.
+    f.io.set_default(S, 0x82);
+
+    ASSERT_EQ(f.host.block_write(0x01, 0x5A, row.count), 1);
+    const auto& log = f.io.log();
+    ASSERT_GE(log.size(), row.write.size());
+    const std::vector<Access> tail(log.end() - static_cast<std::ptrdiff_t>(row.write.size()),
+                                   log.end());
+    EXPECT_EQ(tail, row.write);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, BlockWriteEnd,
+    ::testing::Values(
+        // Count 1: the first byte wait is the last byte's.
+        LastByteRow{"OneByte",
+                    1,
+                    {out8(S, 0xFF), in8(C, 0x00), out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x01),
+                     out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54), in8(S, 0x82), in8(S, 0x82),
+                     out8(S, 0x80), in8(S, 0x82), in8(S, 0x82), sleep_ms(300), in8(C, 0x00),
+                     out8(S, 0xFF)}},
+        LastByteRow{"ThreeBytes",
+                    3,
+                    {out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x03),
+                     out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54),   in8(S, 0x82),  in8(S, 0x82),
+                     out8(B, 0x5A),  out8(S, 0x80), in8(S, 0x82),    in8(S, 0x82),  out8(B, 0x00),
+                     out8(S, 0x80),  in8(S, 0x82),  in8(S, 0x82),    out8(S, 0x80), in8(S, 0x82),
+                     in8(S, 0x82),   sleep_ms(300), in8(C, 0x00),    out8(S, 0xFF)}}),
+    test::ByLabel());
 
 }  // namespace
 }  // namespace vantrel

@@ -128,8 +128,10 @@ void ApplyWorkflow::run_settings() {
     } else if (!chip.commit_pll()) {
         error("Cannot Change Some Clock Settings!");
         restore_pll_side(clock_, snapshot);
-    } else {
-        write_reg00();
+    } else if (!write_reg00()) {
+        // The new clock is latched and stays; only the spread-spectrum switch did not follow
+        // the check box, which now shows a state the chip does not have.
+        error("Cannot Change Some Clock Settings!");
     }
 
     if (!chip.leave_enhanced_mode()) {
@@ -187,16 +189,18 @@ int ApplyWorkflow::write_reg22() {
     return host_.write_register(REG22, packed);
 }
 
-void ApplyWorkflow::write_reg00() {
+// Non-zero unless a REG00 write was made and failed; an indeterminate box writes nothing.
+int ApplyWorkflow::write_reg00() {
     // The base is the REG00 that entering enhanced mode just read back from the chip.
     const std::uint8_t reg00 = host_.shadow()[REG00];
     const int state = controls_.check_state(IDC_SPREAD_ENABLE);
     if (state == kBstChecked) {
-        host_.write_register(REG00, static_cast<std::uint8_t>(reg00 | kReg00SpreadEnable));
-    } else if (state == kBstUnchecked) {
-        host_.write_register(REG00, static_cast<std::uint8_t>(reg00 & ~kReg00SpreadEnable));
+        return host_.write_register(REG00, static_cast<std::uint8_t>(reg00 | kReg00SpreadEnable));
     }
-    // The new clock is already latched, so a failed REG00 write is left unreported.
+    if (state == kBstUnchecked) {
+        return host_.write_register(REG00, static_cast<std::uint8_t>(reg00 & ~kReg00SpreadEnable));
+    }
+    return 1;
 }
 
 }  // namespace vantrel

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bus/smbus_host.h"
+#include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_controls.h"
@@ -44,7 +44,7 @@ FrequencyRequest read_frequency_request(const std::string& text);
 // "Run Settings": programs the clock chip with the dialog's choices and refreshes the display.
 class ApplyWorkflow {
   public:
-    ApplyWorkflow(DialogControls& controls, MessageBoxes& messages, SmbusHost& host,
+    ApplyWorkflow(DialogControls& controls, MessageBoxes& messages, SmbusTransfers& host,
                   ClockState& clock, CpuSpeedMeter& cpu)
         : controls_(controls), messages_(messages), host_(host), clock_(clock), cpu_(cpu) {}
 
@@ -55,11 +55,11 @@ class ApplyWorkflow {
     void read_selections();
     int write_reg21();
     int write_reg22();
-    void write_reg00();
+    int write_reg00();
 
     DialogControls& controls_;
     MessageBoxes& messages_;
-    SmbusHost& host_;
+    SmbusTransfers& host_;
     ClockState& clock_;
     CpuSpeedMeter& cpu_;
 };

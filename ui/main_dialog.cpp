@@ -24,9 +24,11 @@ constexpr char kGeneratorName[] = "VXC 812-07 ";
 
 MainDialog::MainDialog(const MainDialogEnvironment& env)
     : env_(env),
-      host_(env.io, env.sleeper, env.controller, env.device_address, env.shadow),
-      apply_(env.controls, env.messages, host_, env.clock, env.cpu),
-      store_(env.controls, env.messages, env.settings_key, env.shadow, env.clock, apply_),
+      port_backend_(env.io, env.sleeper, env.controller, env.device_address, env.shadow),
+      backend_(env.backend != nullptr ? *env.backend : port_backend_),
+      apply_(env.controls, env.messages, backend_.transfers(), env.clock, env.cpu),
+      store_(env.controls, env.messages, env.settings_key, backend_.transfers().shadow(), env.clock,
+             apply_),
       main_icon_(env.window.load_icon(IDR_MAINFRAME)) {}
 
 void MainDialog::stop_error(const char* text) {
@@ -38,14 +40,14 @@ bool MainDialog::on_init_dialog() {
     env_.window.set_icon(IconKind::Big, main_icon_);
     env_.window.set_icon(IconKind::Small, main_icon_);
 
-    if (!detect_smbus_controller(env_.io, env_.controller)) {
+    if (!backend_.detect_smbus_controller()) {
         stop_error("Cannot Get SM Base Address!");
         disable_setting_controls();
         return true;
     }
     controls.set_text(IDC_SM_TYPE, chipset_display_name(env_.controller.kind));
 
-    ClockChip chip(host_, env_.clock);
+    ClockChip chip(backend_.transfers(), env_.clock);
     if (!chip.detect()) {
         stop_error("Cannot Find VXC812-07 Clock Generator!");
         disable_setting_controls();
@@ -67,7 +69,7 @@ bool MainDialog::on_init_dialog() {
     controls.select(IDC_SPREAD_DEPTH, clock.spread_depth);
     controls.select(IDC_SPREAD_MODEL, clock.spread_model);
 
-    if ((env_.shadow[REG00] & kReg00SpreadEnable) != 0) {
+    if ((backend_.transfers().shadow()[REG00] & kReg00SpreadEnable) != 0) {
         controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
     } else {
         controls.set_check_state(IDC_SPREAD_ENABLE, kBstUnchecked);
@@ -75,6 +77,7 @@ bool MainDialog::on_init_dialog() {
         controls.enable(IDC_SPREAD_MODEL, false);
     }
 
+    hardware_found_ = true;
     env_.cpu.refresh_cpu_speed();
     show_frequencies();
     return true;
@@ -112,7 +115,28 @@ bool MainDialog::on_command(int control_id, int notification) {
     }
 }
 
+void MainDialog::run_settings() {
+    if (hardware_found_) {
+        apply_.run_settings();
+    }
+}
+
+void MainDialog::save_settings() {
+    if (hardware_found_) {
+        store_.save_settings();
+    }
+}
+
+void MainDialog::load_settings() {
+    if (hardware_found_) {
+        store_.load_settings();
+    }
+}
+
 void MainDialog::on_slider_scroll() {
+    if (!hardware_found_) {
+        return;
+    }
     const int position = env_.controls.slider_position(IDC_FREQ_SLIDER);
     env_.controls.set_text(IDC_FREQ_EDIT, format_target_text(position));
 }

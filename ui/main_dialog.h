@@ -2,8 +2,9 @@
 
 #include "bus/port_io.h"
 #include "bus/sleeper.h"
+#include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
-#include "bus/smbus_host.h"
+#include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "res/resource_ids.h"
 #include "ui/apply_workflow.h"
@@ -33,6 +34,10 @@ struct MainDialogEnvironment {
     RegisterShadow& shadow;
     ClockState& clock;
     const SettingsKey& settings_key;
+    // How the bus is reached. Left null, the dialog uses direct port access through `io`,
+    // `sleeper`, `controller`, `device_address` and `shadow`; a backend given here must keep
+    // that same controller record and shadow.
+    SmbusBackend* backend = nullptr;
 };
 
 // The main dialog's logic, bound to its window through the seams. A front end creates the
@@ -60,18 +65,24 @@ class MainDialog {
     void on_paint();
     IconHandle on_query_drag_icon() const { return main_icon_; }
 
-    void run_settings() { apply_.run_settings(); }
-    void save_settings() { store_.save_settings(); }
-    void load_settings() { store_.load_settings(); }
+    // Until initialisation has found the controller and the clock generator these three and
+    // the slider handler do nothing: a disabled control is not the only way an event arrives,
+    // and none may reach the bus. The check box still governs the two lists after a failed
+    // initialisation; its handler never touches the bus.
+    void run_settings();
+    void save_settings();
+    void load_settings();
 
   private:
     void stop_error(const char* text);
 
     MainDialogEnvironment env_;
-    SmbusHost host_;
+    PortSmbusBackend port_backend_;
+    SmbusBackend& backend_;
     ApplyWorkflow apply_;
     SettingsStore store_;
     IconHandle main_icon_;
+    bool hardware_found_ = false;
 };
 
 }  // namespace vantrel

@@ -64,6 +64,12 @@ void SettingsStore::save_settings() {
         error("Cannot Save Settings!");
         return;
     }
+    // A set that the load would refuse, or that names a clock the chip is not running, would
+    // only overwrite the user's last good set; nothing is written then.
+    if (!mirror_can_be_loaded()) {
+        error("Cannot Save Settings!");
+        return;
+    }
     bool all_written = true;
     for (const auto& value : kStoredValues) {
         if (!key->set_dword(value.name, shadow_[value.reg])) {
@@ -102,6 +108,20 @@ void SettingsStore::load_settings() {
     }
     set_controls(stored, target);
     apply_.run_settings();
+}
+
+// Whether the mirror's seven registers are a set that loading would apply, and its PLL bytes
+// the ones the chip runs.
+bool SettingsStore::mirror_can_be_loaded() const {
+    if (!clock_.pll_latched) {
+        return false;
+    }
+    StoredSettings mirror{};
+    for (const auto& value : kStoredValues) {
+        mirror.*value.field = shadow_[value.reg];
+    }
+    const TargetFrequency target = target_frequency(mirror.reg11, mirror.reg13, clock_.cpu_divider);
+    return settings_valid(mirror, target);
 }
 
 bool SettingsStore::settings_valid(const StoredSettings& stored,

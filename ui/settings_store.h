@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "bus/smbus_host.h"
+#include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "ui/apply_workflow.h"
 #include "ui/dialog_controls.h"
@@ -49,6 +49,7 @@ class SettingsStore {
 
   private:
     void error(const char* text);
+    bool mirror_can_be_loaded() const;
     bool settings_valid(const StoredSettings& stored, const TargetFrequency& target) const;
     void set_controls(const StoredSettings& stored, const TargetFrequency& target);
 

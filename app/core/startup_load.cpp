@@ -10,9 +10,10 @@ void StartupLoad::error(std::string_view text) {
 
 StartupLoadOutcome StartupLoad::run(MainDialog& dialog, const SettingsKey& settings_key) {
     if (settings_key.key == nullptr) {
-        // Without the key "Load Settings" stops at once with its own message, before any port
-        // is touched.
-        dialog.load_settings();
+        // Without the key "Load Settings" would stop at once with this message; it is said here
+        // because the dialog takes no button before a chip has been found, and no port may be
+        // touched to find one.
+        error("Cannot Load Settings!");
         return StartupLoadOutcome::NoSettingsKey;
     }
     if (guard_.present()) {

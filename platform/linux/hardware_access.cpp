@@ -384,4 +384,14 @@ HardwareAccess prepare_hardware_access(const HardwareAccessOptions& options, Lin
     return access;
 }
 
+HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& message) {
+    message.clear();
+    std::string note;
+    if (!drop_privileges(system, message, note)) {
+        return HardwareAccessStatus::CannotDropRoot;
+    }
+    message = note;
+    return HardwareAccessStatus::Ready;
+}
+
 }  // namespace vantrel::platform

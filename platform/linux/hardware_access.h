@@ -62,4 +62,9 @@ struct HardwareAccess {
 HardwareAccess prepare_hardware_access(const HardwareAccessOptions& options, LinuxPortIo& io,
                                        std::string& message);
 
+// For a program that reaches the bus without ports (the kernel's i2c-dev node, already open, or
+// no bus at all): gives up root for the invoking user exactly as above, and nothing else. Ready,
+// with a note or nothing in `message`, or CannotDropRoot with why.
+HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& message);
+
 }  // namespace vantrel::platform

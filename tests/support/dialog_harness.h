@@ -1,12 +1,16 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <vector>
 
+#include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
 #include "res/dialog_templates.h"
 #include "sim/sim_board.h"
+#include "support/counting_port_io.h"
 #include "support/fake_dialog_controls.h"
 #include "support/fake_registry.h"
 #include "support/fake_ui.h"
@@ -23,9 +27,15 @@ enum class CpuSource : unsigned char { Scripted, SimulatedCpu };
 // board starts as SimBoard does (82801BA, CPU divider 3, N 132, M 31); change it before init().
 class DialogHarness {
   public:
-    explicit DialogHarness(CpuSource source = CpuSource::Scripted) : cpu_source(source) {}
+    // Makes the bus the dialog reaches the board through, from the harness's records; without
+    // one the dialog drives the board's ports.
+    using BusFactory = std::function<std::unique_ptr<SmbusBackend>(DialogHarness&)>;
+
+    explicit DialogHarness(CpuSource source = CpuSource::Scripted, BusFactory bus = {})
+        : cpu_source(source), bus_factory(std::move(bus)) {}
 
     sim::SimBoard board;
+    CountingPortIo io{board};  // the dialog reaches the board only through this
     SmbusController controller;
     DeviceAddress device_address;
     RegisterShadow shadow;
@@ -39,13 +49,15 @@ class DialogHarness {
     FakeCpuSpeedMeter cpu{clock, {733.0f, 800.0f}};
     MeasuredCpuSpeed measured_cpu{clock, board.cpu(), board.cpu(), vendor};
     CpuSource cpu_source;
+    BusFactory bus_factory;
+    std::unique_ptr<SmbusBackend> backend{bus_factory ? bus_factory(*this) : nullptr};
     MainDialog dialog{env()};
 
     MainDialogEnvironment env() {
         CpuSpeedMeter& meter =
             cpu_source == CpuSource::Scripted ? static_cast<CpuSpeedMeter&>(cpu) : measured_cpu;
-        return {controls,   window,         messages, meter, board,       board.time(),
-                controller, device_address, shadow,   clock, settings_key};
+        return {controls,   window,         messages, meter, io,           board.time(),
+                controller, device_address, shadow,   clock, settings_key, backend.get()};
     }
 
     // Runs on_init_dialog and forgets what it did on the bus and the controls.

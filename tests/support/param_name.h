@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace vantrel::test {
@@ -14,5 +15,15 @@ struct ByLabel {
         return std::string(row.param.label);
     }
 };
+
+// Prints a row as its label in the message of a failing case. A test file makes it visible
+// beside its rows with `using test::PrintTo;`.
+template <class Row>
+requires requires(const Row& row) {
+    row.label;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.label;
+}
 
 }  // namespace vantrel::test

@@ -1,0 +1,16 @@
+#include "app/cli/console.h"
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+void StdioConsole::out(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void StdioConsole::err(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+}  // namespace vantrel::cli

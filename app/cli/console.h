@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+namespace vantrel::cli {
+
+// Where a command-line program writes: results on standard output, messages on standard error.
+class Console {
+  public:
+    virtual ~Console() = default;
+    virtual void out(std::string_view text) = 0;
+    virtual void err(std::string_view text) = 0;
+};
+
+// The process's own standard output and standard error.
+class StdioConsole : public Console {
+  public:
+    void out(std::string_view text) override;
+    void err(std::string_view text) override;
+};
+
+}  // namespace vantrel::cli

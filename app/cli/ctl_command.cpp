@@ -1,0 +1,362 @@
+#include "app/cli/ctl_command.h"
+
+#include <string_view>
+#include <vector>
+
+#include "app/cli/boot_guard.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+// Which commands take an option, as bits of (1 << Command).
+constexpr unsigned bit(Command command) {
+    return 1u << static_cast<unsigned>(command);
+}
+constexpr unsigned kAnyCommand = ~0u;
+
+struct OptionRule {
+    std::string_view name;
+    bool takes_value;
+    unsigned commands;
+};
+
+constexpr OptionRule kOptions[] = {
+    {"--json", false, bit(Command::Show)},
+    {"--cpu-ext", true, bit(Command::Set)},
+    {"--delay-cpu", true, bit(Command::Set)},
+    {"--delay-pci", true, bit(Command::Set)},
+    {"--delay-sdram", true, bit(Command::Set)},
+    {"--delay-3v66", true, bit(Command::Set)},
+    {"--spread", true, bit(Command::Set)},
+    {"--depth", true, bit(Command::Set)},
+    {"--model", true, bit(Command::Set)},
+    {"--step", true, bit(Command::Set) | bit(Command::Load)},
+    {"--verify", false, bit(Command::Set) | bit(Command::Load)},
+    {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
+    {"--at-boot", false, bit(Command::Load)},
+    {"--settings", true, bit(Command::Save) | bit(Command::Load)},
+    {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard)},
+    {"-y", false, kAnyCommand},
+    {"--yes", false, kAnyCommand},
+    {"--hub", true, kAnyCommand},
+    {"--dividers", true, kAnyCommand},
+    {"--chip-dump", true, kAnyCommand},
+};
+
+constexpr std::pair<std::string_view, Command> kCommands[] = {
+    {"show", Command::Show}, {"dump", Command::Dump}, {"set", Command::Set},
+    {"save", Command::Save}, {"load", Command::Load}, {"clear-guard", Command::ClearGuard},
+};
+
+constexpr unsigned kMaxStep = 255;
+constexpr unsigned kMaxConfirmSeconds = 3600;
+constexpr unsigned kMaxDepth = 10;
+constexpr unsigned kMaxModel = 7;
+// More digits than any frequency box could hold; the dialog's own check judges the rest.
+constexpr std::size_t kMaxFrequencyDigits = 6;
+
+bool parse_decimal(std::string_view text, unsigned max, unsigned& value) {
+    if (text.empty() || text.size() > 10) {
+        return false;
+    }
+    unsigned long long result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        result = result * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (result > max) {
+        return false;
+    }
+    value = static_cast<unsigned>(result);
+    return true;
+}
+
+// One piece of the simulated board's option list and the argument it came from.
+struct OptionSource {
+    std::string items;
+    std::string argument;
+};
+
+// Parses the pieces as one list, so that an option given twice is caught across arguments; on
+// failure the error names the argument that made the list wrong.
+bool parse_sources(const std::vector<OptionSource>& sources, sim::BoardOptions& options,
+                   std::string& error) {
+    std::string list;
+    for (const OptionSource& source : sources) {
+        if (source.items.empty()) {
+            continue;
+        }
+        const std::string candidate = list.empty() ? source.items : list + "," + source.items;
+        sim::BoardOptions parsed;
+        std::string reason;
+        if (!sim::parse_board_options(candidate, parsed, reason)) {
+            error = source.argument + ": " + reason;
+            return false;
+        }
+        list = candidate;
+    }
+    return sim::parse_board_options(list, options, error);
+}
+
+// An option as given, with its value and the argument text that named it.
+struct GivenOption {
+    const OptionRule* rule;
+    std::string value;
+    std::string argument;
+};
+
+bool apply_option(const GivenOption& given, CtlCommand& command, std::string& error) {
+    const std::string_view name = given.rule->name;
+    const std::string& value = given.value;
+    SetChoices& choices = command.choices;
+    unsigned number = 0;
+    const auto fail = [&](const std::string& reason) {
+        error = given.argument + ": " + reason;
+        return false;
+    };
+    if (name == "--json") {
+        command.json = true;
+    } else if (name == "--cpu-ext") {
+        if (value.size() > kMaxFrequencyDigits || !parse_decimal(value, 999999, number)) {
+            return fail("the CPU external clock is a whole number of MHz");
+        }
+        choices.cpu_ext = value;
+    } else if (name.starts_with("--delay-")) {
+        if (!sim::parse_group_delay(value, number)) {
+            return fail("a group delay is none, 150ps, 300ps or 450ps");
+        }
+        auto& field = name == "--delay-cpu"     ? choices.delay_cpu
+                      : name == "--delay-pci"   ? choices.delay_pci
+                      : name == "--delay-sdram" ? choices.delay_sdram
+                                                : choices.delay_3v66;
+        field = number;
+    } else if (name == "--spread") {
+        if (value != "on" && value != "off") {
+            return fail("spread spectrum is on or off");
+        }
+        choices.spread = value == "on";
+    } else if (name == "--depth") {
+        if (!parse_decimal(value, kMaxDepth, number)) {
+            return fail("the spread depth is 0 to 10");
+        }
+        choices.depth = number;
+    } else if (name == "--model") {
+        if (!parse_decimal(value, kMaxModel, number)) {
+            return fail("the spread model is 0 to 7");
+        }
+        choices.model = number;
+    } else if (name == "--step") {
+        if (!parse_decimal(value, kMaxStep, number) || number == 0) {
+            return fail("a step is a whole number of MHz from 1 to 255");
+        }
+        command.step_mhz = number;
+    } else if (name == "--verify") {
+        command.verify = true;
+    } else if (name == "--confirm") {
+        if (!parse_decimal(value, kMaxConfirmSeconds, number) || number == 0) {
+            return fail("the time to answer is 1 to 3600 seconds");
+        }
+        command.confirm_seconds = number;
+    } else if (name == "--at-boot") {
+        command.at_boot = true;
+    } else if (name == "--settings") {
+        if (value.empty()) {
+            return fail("needs a file name");
+        }
+        command.settings_path = value;
+    } else if (name == "--state-dir") {
+        if (value.empty()) {
+            return fail("needs a directory");
+        }
+        command.state_dir = value;
+    } else if (name == "-y" || name == "--yes") {
+        command.yes = true;
+    }
+    return true;
+}
+
+const char* command_name(Command command) {
+    for (const auto& [name, value] : kCommands) {
+        if (value == command) {
+            return name.data();
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, std::string& error) {
+    CtlCommand parsed;
+    std::vector<GivenOption> given;
+    std::vector<OptionSource> sources;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            parsed.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            parsed.version = true;
+            continue;
+        }
+        if (arg == "--simulate" || arg.starts_with("--simulate=")) {
+            sources.push_back({arg.size() > 10 ? arg.substr(11) : "", arg});
+            parsed.simulate = true;
+            continue;
+        }
+        if (!arg.starts_with("-")) {
+            if (parsed.command != Command::None) {
+                error =
+                    "unexpected \"" + arg + "\" after the command " + command_name(parsed.command);
+                return false;
+            }
+            for (const auto& [name, value] : kCommands) {
+                if (arg == name) {
+                    parsed.command = value;
+                }
+            }
+            if (parsed.command == Command::None) {
+                error = "unknown command \"" + arg + "\"";
+                return false;
+            }
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& option : kOptions) {
+            if (option.name == name) {
+                rule = &option;
+            }
+        }
+        if (rule == nullptr) {
+            error = "unknown option \"" + arg + "\"";
+            return false;
+        }
+        GivenOption option{rule, {}, arg};
+        if (!rule->takes_value && equals != std::string::npos) {
+            error = arg + ": " + name + " takes no value";
+            return false;
+        }
+        if (rule->takes_value) {
+            if (equals != std::string::npos) {
+                option.value = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                option.value = args[++i];
+                option.argument = arg + " " + option.value;
+            } else {
+                error = name + " needs a value";
+                return false;
+            }
+        }
+        if (name == "--hub" || name == "--dividers" || name == "--chip-dump") {
+            const char* key = name == "--hub" ? "hub" : name == "--dividers" ? "dividers" : "dump";
+            sources.push_back({std::string(key) + "=" + option.value, option.argument});
+            parsed.simulate = true;
+            continue;
+        }
+        given.push_back(option);
+    }
+
+    if (parsed.help || parsed.version) {
+        command = std::move(parsed);
+        return true;
+    }
+    if (parsed.command == Command::None) {
+        error = "no command: give show, dump, set, save, load or clear-guard";
+        return false;
+    }
+    for (const GivenOption& option : given) {
+        if ((option.rule->commands & bit(parsed.command)) == 0) {
+            error = option.argument + ": not an option of " + command_name(parsed.command);
+            return false;
+        }
+        if (!apply_option(option, parsed, error)) {
+            return false;
+        }
+    }
+    if (parsed.step_mhz && parsed.command == Command::Set && !parsed.choices.cpu_ext) {
+        error = "--step: set has no --cpu-ext to step to";
+        return false;
+    }
+    if (parsed.at_boot && parsed.confirm_seconds) {
+        error = "--confirm: at boot no one is there to answer";
+        return false;
+    }
+    if (parsed.simulate && parsed.command == Command::ClearGuard) {
+        error = "clear-guard works on the state directory, not on a board";
+        return false;
+    }
+    if (!parse_sources(sources, parsed.board, error)) {
+        return false;
+    }
+    command = std::move(parsed);
+    return true;
+}
+
+std::string ctl_usage() {
+    std::string text =
+        "usage: vantrelctl [--simulate[=OPTIONS]] [-y] COMMAND [OPTIONS]\n"
+        "\n"
+        "Reads and sets the VXC812-07 clock generator through the same dialog logic as the\n"
+        "Vantrel window: on this machine (Linux on x86, as root), or on a simulated board.\n"
+        "\n"
+        "Commands:\n"
+        "  show [--json]          controller, chip, dividers, PLL, the five clocks, group\n"
+        "                         delays, spread spectrum and the measured CPU speed\n"
+        "  dump                   the chip's registers as an i2cdump grid (--chip-dump FILE\n"
+        "                         loads it back)\n"
+        "  set [--cpu-ext MHZ] [--delay-cpu D] [--delay-pci D] [--delay-sdram D]\n"
+        "      [--delay-3v66 D] [--spread on|off] [--depth 0-10] [--model 0-7]\n"
+        "                         \"Run Settings\" with these choices; what is not given stays\n"
+        "                         as the chip has it. D is none, 150ps, 300ps or 450ps\n"
+        "  save [--settings FILE] \"Save Settings\": the chip's settings into the settings file\n"
+        "  load [--settings FILE] [--at-boot [--state-dir DIR]]\n"
+        "                         \"Load Settings\": the saved settings back onto the chip\n"
+        "  clear-guard [--state-dir DIR]\n"
+        "                         lets the next boot-time load run again\n"
+        "\n"
+        "Safety options of set and load:\n"
+        "  --step MHZ             reach the new CPU external clock in steps of at most MHZ\n"
+        "  --verify               read the chip back afterwards and compare\n"
+        "  --confirm SECONDS      ask \"Keep these settings? [y/N]\" and put the previous\n"
+        "                         settings back unless y comes within SECONDS\n"
+        "  --at-boot              (load) skip the load when the last boot-time one never\n"
+        "                         finished; see clear-guard\n"
+        "\n"
+        "Other options:\n"
+        "  --simulate[=OPTIONS]   a simulated board (below) instead of this machine\n"
+        "  --hub HUB, --dividers CPU/SDRAM, --chip-dump FILE\n"
+        "                         the same as --simulate=hub=HUB, dividers=..., dump=FILE\n"
+        "  -y, --yes              do not ask before writing to the chip of this machine\n"
+        "  --settings FILE        the settings file (default: the Linux program's,\n"
+        "                         $XDG_CONFIG_HOME/vantrel/settings.reg)\n"
+        "  --state-dir DIR        where the boot guard is kept (default ";
+    text += kDefaultStateDir;
+    text +=
+        ")\n"
+        "  -h, --help             this text\n"
+        "  --version              the version\n"
+        "\n"
+        "On this machine every command asks before its first write to the chip (finding the\n"
+        "chip writes to it too) unless -y is given, and refuses without a terminal to ask on.\n"
+        "Results go to standard output, messages to standard error.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  the chip, the bus or the settings file reported a failure\n"
+        "  2  a wrong argument or input file\n"
+        "  3  refused before touching the chip: no access to the hardware, no answer or no\n"
+        "     terminal to ask on, or a boot guard left by an unfinished boot-time load\n"
+        "  4  --verify found the chip different from what was set\n"
+        "  5  --confirm got no y: the previous settings were put back\n"
+        "\n";
+    text += sim::board_options_help();
+    return text;
+}
+
+}  // namespace vantrel::cli

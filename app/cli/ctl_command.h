@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "sim/board_options.h"
+
+namespace vantrel::cli {
+
+enum class Command : std::uint8_t { None, Show, Dump, Set, Save, Load, ClearGuard };
+
+// What `set` changes; what is not given stays as the chip has it.
+struct SetChoices {
+    std::optional<std::string> cpu_ext;  // whole MHz, as typed into the frequency box
+    std::optional<unsigned> delay_cpu;   // group-delay codes 0 to 3
+    std::optional<unsigned> delay_pci;
+    std::optional<unsigned> delay_sdram;
+    std::optional<unsigned> delay_3v66;
+    std::optional<bool> spread;
+    std::optional<unsigned> depth;  // 0 to 10
+    std::optional<unsigned> model;  // 0 to 7
+};
+
+// One vantrelctl command line, parsed.
+struct CtlCommand {
+    Command command = Command::None;
+    bool help = false;
+    bool version = false;
+    bool json = false;
+    SetChoices choices;
+    std::optional<unsigned> step_mhz;
+    bool verify = false;
+    std::optional<unsigned> confirm_seconds;
+    bool at_boot = false;
+    bool yes = false;
+    bool simulate = false;  // the simulated board, set up by `board`; else this machine
+    sim::BoardOptions board;
+    std::string settings_path;  // empty: the Linux program's own settings file
+    std::string state_dir;      // empty: kDefaultStateDir
+};
+
+// Parses the arguments (without the program name). On failure returns false and `error` names
+// the argument that was wrong and why.
+bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, std::string& error);
+
+std::string ctl_usage();
+
+}  // namespace vantrel::cli

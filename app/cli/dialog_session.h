@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/cli/console.h"
+#include "app/cli/machine.h"
+#include "bus/smbus_controller.h"
+#include "bus/smbus_host.h"
+#include "clockgen/clock_state.h"
+#include "cpu/cpu_info.h"
+#include "ui/cpu_speed_meter.h"
+#include "ui/dialog_window.h"
+#include "ui/main_dialog.h"
+#include "ui/memory_dialog_controls.h"
+#include "ui/message_boxes.h"
+#include "ui/registry.h"
+
+namespace vantrel::cli {
+
+// Message boxes of a program without windows: each one a line on standard error, as
+// "Caption: text", and kept for the program to count.
+class ConsoleMessageBoxes : public MessageBoxes {
+  public:
+    explicit ConsoleMessageBoxes(Console& console) : console_(console) {}
+    void show(std::string_view text, std::string_view caption, MessageButtons buttons,
+              MessageIcon icon) override;
+    const std::vector<std::string>& shown() const { return shown_; }
+
+  private:
+    Console& console_;
+    std::vector<std::string> shown_;
+};
+
+// The dialog's window when there is none: no icons, nothing to paint.
+class NoDialogWindow : public DialogWindow {
+  public:
+    IconHandle load_icon(int) override { return nullptr; }
+    void set_icon(IconKind, IconHandle) override {}
+    bool minimised() const override { return false; }
+    void begin_paint() override {}
+    void erase_icon_background() override {}
+    PixelSize system_icon_size() const override { return {0, 0}; }
+    PixelSize client_size() const override { return {0, 0}; }
+    void draw_icon(IconHandle, int, int) override {}
+    void end_paint() override {}
+    void default_paint() override {}
+};
+
+// The in-memory controls, saying on the console when the dialog logic calls one wrongly (a bug
+// that a window would hide as a control that does not react).
+class ConsoleDialogControls : public MemoryDialogControls {
+  public:
+    explicit ConsoleDialogControls(Console& console);
+
+  protected:
+    void misuse(const std::string& what) const override;
+
+  private:
+    Console& console_;
+};
+
+// The registers a read-back gives: a value for each register read, none for one that failed.
+using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegisterCount>;
+
+// The main dialog's logic over in-memory controls on one machine, with the program-wide records
+// it needs; every message goes to the console. The command line drives it as a user drives the
+// dialog: it opens it, sets the controls and presses the buttons.
+class DialogSession {
+  public:
+    DialogSession(const Machine& machine, Console& console, const SettingsKey& settings_key);
+    DialogSession(const DialogSession&) = delete;
+    DialogSession& operator=(const DialogSession&) = delete;
+
+    // The dialog's initialisation: finds the controller and the chip and measures the CPU.
+    // False when it said either was not found.
+    bool open();
+
+    // A click on a button or the check box, as the user's.
+    void click(int control_id);
+    // The buttons; each true when it showed no message.
+    bool run_settings();
+    bool save_settings();
+    bool load_settings();
+
+    // Reads the registers named one by one in the chip's enhanced mode, leaving it afterwards.
+    // False when enhanced mode could not be entered or left; the registers read are given
+    // either way.
+    bool read_registers(std::span<const std::uint8_t> registers, RegisterReadback& values);
+
+    // The CPU external clock, in whole MHz, that "Load Settings" would ask the apply for: the
+    // store's own checks run over scratch controls with nothing on the bus behind them. nullopt
+    // when the store would refuse the saved set (it says why when the real load runs).
+    std::optional<int> load_target() const;
+
+    MemoryDialogControls& controls() { return controls_; }
+    const MemoryDialogControls& controls() const { return controls_; }
+    ClockState& clock() { return clock_; }
+    const RegisterShadow& shadow() const { return shadow_; }
+    const SmbusController& controller() const { return controller_; }
+    const DeviceAddress& device_address() const { return device_; }
+    std::size_t messages() const { return messages_.shown().size(); }
+    // Every message shown, in order.
+    const std::vector<std::string>& shown() const { return messages_.shown(); }
+    // Measures the CPU again into ClockState, as the dialog does after an apply.
+    void refresh_cpu_speed() { cpu_meter_.refresh_cpu_speed(); }
+
+  private:
+    bool quiet_since(std::size_t before) const { return messages() == before; }
+
+    Machine machine_;
+    const SettingsKey& settings_key_;
+    SmbusController controller_;
+    DeviceAddress device_;
+    RegisterShadow shadow_;
+    ClockState clock_;
+    VendorFlag vendor_;
+    ConsoleDialogControls controls_;
+    NoDialogWindow window_;
+    ConsoleMessageBoxes messages_;
+    MeasuredCpuSpeed cpu_meter_;
+    MainDialog dialog_;
+};
+
+}  // namespace vantrel::cli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "app/cli/console.h"
+#include "app/cli/machine.h"
+#include "app/cli/terminal.h"
+#include "bus/sleeper.h"
+#include "sim/sim_board.h"
+
+namespace vantrel::cli {
+
+// vantrelctl's exit status.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;        // a failure message from the chip, bus or file
+inline constexpr int kExitUsage = 2;         // a wrong argument or input file
+inline constexpr int kExitRefused = 3;       // nothing touched: no access, no yes, boot guard
+inline constexpr int kExitVerifyFailed = 4;  // the chip differs from what was set
+inline constexpr int kExitNotConfirmed = 5;  // no yes in time: the previous settings are back
+
+// What vantrelctl needs from outside besides its arguments.
+struct CtlEnvironment {
+    Console& console;
+    Terminal& terminal;
+    Sleeper& real_sleeper;  // real time, for a simulated board whose pauses are real
+    // This computer's hardware, for a command without --simulate; nullptr with the reason.
+    std::function<std::unique_ptr<OpenMachine>(std::string& message)> open_machine;
+    // The settings file when --settings names none.
+    std::function<std::string()> default_settings_path;
+    // Sees the simulated board once the command is done with it (for tests); may be empty.
+    std::function<void(sim::SimBoard&)> board_done;
+};
+
+// The vantrelctl program: its arguments (without the program name) in, the exit status out.
+int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env);
+
+}  // namespace vantrel::cli

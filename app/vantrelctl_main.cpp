@@ -1,0 +1,20 @@
+// vantrelctl: the clock generator from the command line, on this machine or a simulated board.
+#include <string>
+#include <vector>
+
+#include "app/cli/console.h"
+#include "app/cli/machine.h"
+#include "app/cli/terminal.h"
+#include "app/cli/vantrelctl.h"
+#include "platform/linux/real_sleeper.h"
+#include "platform/linux/reg_file_registry.h"
+
+int main(int argc, char** argv) {
+    using namespace vantrel;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    cli::StdioConsole console;
+    cli::StdinTerminal terminal;
+    platform::RealSleeper sleeper;
+    return cli::run_vantrelctl(args, {console, terminal, sleeper, cli::open_this_machine,
+                                      [] { return platform::default_settings_path(); }, nullptr});
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+// The clock chip's address and register count.
+inline constexpr std::uint8_t kClockChipAddress = 0xD2;
+inline constexpr std::size_t kClockChipRegisterCount = 36;
+
+// Every successful transfer ends with this pause, whichever way the bus is reached: the chip
+// needs it between transfers.
+inline constexpr std::uint32_t kSmbTransferPauseMs = 300;
+
+// The clock chip's SMBus address in write form, fixed for the run.
+struct DeviceAddress {
+    std::uint8_t value = kClockChipAddress;
+};
+
+// The program's mirror of the clock chip's registers 0x00..0x23; only the transfers write it.
+struct RegisterShadow {
+    std::array<std::uint8_t, kClockChipRegisterCount> bytes{};
+
+    std::uint8_t operator[](std::size_t reg) const { return bytes.at(reg); }
+};
+
+// The four transfers with the clock chip. Each returns 1 on success and 0 on failure, writes
+// its out-parameters only on success, keeps the register shadow current and ends a successful
+// transfer with the pause. The chip driver and everything above it see only this, so they run
+// the same over direct port access and over the kernel's SMBus driver.
+class SmbusTransfers {
+  public:
+    virtual ~SmbusTransfers() = default;
+
+    // One register through a word-data transfer (count 1, then the value).
+    virtual int read_register(std::uint8_t reg, std::uint8_t& value) = 0;
+    virtual int write_register(std::uint8_t reg, std::uint8_t value) = 0;
+    // The register block from register 0; `count` is the chip's byte count.
+    virtual int block_read(std::uint8_t& count) = 0;
+    // Refreshes the shadow by a block read, patches `reg` and writes registers 0..count-1.
+    virtual int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) = 0;
+
+    virtual const RegisterShadow& shadow() const = 0;
+};
+
+}  // namespace vantrel

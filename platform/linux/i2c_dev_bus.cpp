@@ -1,0 +1,177 @@
+#include "platform/linux/i2c_dev_bus.h"
+
+#include <cerrno>
+
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+
+namespace vantrel::platform {
+
+namespace {
+
+static_assert(I2C_SMBUS_BLOCK_MAX == kKernelBlockMax);
+
+// What the chip's register protocol needs of the adapter, in both directions.
+constexpr unsigned long kNeededFunctions = I2C_FUNC_SMBUS_WORD_DATA | I2C_FUNC_SMBUS_BLOCK_DATA;
+
+// The chip's register protocol puts the count (1) in a word's first byte on the wire, which the
+// kernel carries as the word's low byte, and the register value in the high byte.
+constexpr std::uint16_t word_of(std::uint8_t value) {
+    return static_cast<std::uint16_t>(1u | unsigned{value} << 8);
+}
+constexpr std::uint8_t value_of(std::uint16_t word) {
+    return static_cast<std::uint8_t>(word >> 8);
+}
+
+bool is_chip_register(std::size_t reg) {
+    return reg < kClockChipRegisterCount;
+}
+
+}  // namespace
+
+I2cDevBus::~I2cDevBus() {
+    if (fd_ >= 0) {
+        system_.close_node(fd_);
+    }
+}
+
+bool I2cDevBus::open(I2cDevOpenFailure& failure) {
+    if (fd_ >= 0) {
+        return true;
+    }
+    const int fd = system_.open_node(adapter_.node());
+    if (fd < 0) {
+        failure = {I2cDevOpenFailure::Step::Open, -fd};
+        return false;
+    }
+    unsigned long functions = 0;
+    const int functions_result = system_.ioctl(fd, I2C_FUNCS, &functions);
+    if (functions_result < 0 || (functions & kNeededFunctions) != kNeededFunctions) {
+        system_.close_node(fd);
+        failure = {I2cDevOpenFailure::Step::Functions,
+                   functions_result < 0 ? -functions_result : 0};
+        return false;
+    }
+    // I2C_SLAVE, not I2C_SLAVE_FORCE: an address a kernel driver has claimed is not taken away
+    // from it.
+    const unsigned long address = device_.value >> 1;
+    const int address_result = system_.ioctl(fd, I2C_SLAVE, reinterpret_cast<void*>(address));
+    if (address_result < 0) {
+        system_.close_node(fd);
+        failure = {I2cDevOpenFailure::Step::Address, -address_result};
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+int I2cDevBus::detect_smbus_controller() {
+    controller_.kind = adapter_.function.kind;
+    if (controller_.kind == ChipsetKind::None) {
+        return 0;
+    }
+    if (adapter_.function.io_base) {
+        controller_.io_base = *adapter_.function.io_base;
+    }
+    return 1;
+}
+
+int I2cDevBus::fail(int error_number) {
+    last_error_ = error_number;
+    return 0;
+}
+
+int I2cDevBus::transfer(std::uint8_t read_write, std::uint8_t command, std::uint32_t size,
+                        void* data) {
+    if (fd_ < 0) {
+        return fail(EBADF);
+    }
+    i2c_smbus_ioctl_data args{};
+    args.read_write = read_write;
+    args.command = command;
+    args.size = size;
+    args.data = static_cast<i2c_smbus_data*>(data);
+    const int result = system_.ioctl(fd_, I2C_SMBUS, &args);
+    if (result < 0) {
+        return fail(-result);
+    }
+    return 1;
+}
+
+int I2cDevBus::read_register(std::uint8_t reg, std::uint8_t& value) {
+    if (!is_chip_register(reg)) {
+        return 0;
+    }
+    i2c_smbus_data data{};
+    if (!transfer(I2C_SMBUS_READ, reg, I2C_SMBUS_WORD_DATA, &data)) {
+        return 0;
+    }
+    // The count the chip sent back in the low byte is not looked at, as on the port path.
+    const std::uint8_t received = value_of(data.word);
+    shadow_.bytes[reg] = received;
+    value = received;
+    pause();
+    return 1;
+}
+
+int I2cDevBus::write_register(std::uint8_t reg, std::uint8_t value) {
+    if (!is_chip_register(reg)) {
+        return 0;
+    }
+    i2c_smbus_data data{};
+    data.word = word_of(value);
+    if (!transfer(I2C_SMBUS_WRITE, reg, I2C_SMBUS_WORD_DATA, &data)) {
+        return 0;
+    }
+    shadow_.bytes[reg] = value;
+    pause();
+    return 1;
+}
+
+int I2cDevBus::block_read(std::uint8_t& count) {
+    i2c_smbus_data data{};
+    if (!transfer(I2C_SMBUS_READ, 0, I2C_SMBUS_BLOCK_DATA, &data)) {
+        return 0;
+    }
+    // The kernel refuses counts outside 1..32 itself; one that slipped through would name bytes
+    // the buffer does not hold, so it fails the transfer instead of being copied.
+    const std::uint8_t n = data.block[0];
+    if (n < 1 || n > kKernelBlockMax) {
+        return fail(EPROTO);
+    }
+    for (unsigned j = 0; j < n; ++j) {
+        shadow_.bytes[j] = data.block[j + 1];
+    }
+    count = n;
+    pause();
+    return 1;
+}
+
+int I2cDevBus::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) {
+    if (count == 0) {
+        return 1;
+    }
+    // Refused before any traffic: a patch outside the shadow, or more bytes than the kernel
+    // carries in one block.
+    if (!is_chip_register(reg) || count > kKernelBlockMax) {
+        return 0;
+    }
+    std::uint8_t ignored = 0;
+    if (!block_read(ignored)) {
+        return 0;
+    }
+    shadow_.bytes[reg] = value;
+
+    i2c_smbus_data data{};
+    data.block[0] = count;
+    for (unsigned j = 0; j < count; ++j) {
+        data.block[j + 1] = shadow_.bytes[j];
+    }
+    if (!transfer(I2C_SMBUS_WRITE, 0, I2C_SMBUS_BLOCK_DATA, &data)) {
+        return 0;
+    }
+    pause();
+    return 1;
+}
+
+}  // namespace vantrel::platform

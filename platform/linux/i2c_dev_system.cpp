@@ -1,0 +1,43 @@
+#include "platform/linux/i2c_dev_system.h"
+
+#include <cerrno>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel::platform {
+
+int RealI2cDevSystem::open_node(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+int RealI2cDevSystem::ioctl(int fd, unsigned long request, void* arg) {
+    const int result = ::ioctl(fd, request, arg);
+    return result >= 0 ? result : -errno;
+}
+
+void RealI2cDevSystem::close_node(int fd) {
+    ::close(fd);
+}
+
+std::string RealI2cDevSystem::node_group(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    std::vector<char> buffer(16384);
+    struct group entry {};
+    struct group* found = nullptr;
+    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr) {
+        return std::to_string(info.st_gid);
+    }
+    return found->gr_name;
+}
+
+}  // namespace vantrel::platform

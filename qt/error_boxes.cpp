@@ -1,0 +1,42 @@
+#include "qt/error_boxes.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include "qt/wait_cursor.h"
+
+namespace vantrel::qt {
+
+namespace {
+
+QString to_qstring(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QMessageBox::Icon box_icon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void ErrorBoxes::show(std::string_view text, std::string_view caption, MessageButtons buttons,
+                      MessageIcon icon) {
+    QMessageBox box(box_icon(icon), to_qstring(caption), to_qstring(text), QMessageBox::NoButton,
+                    owner_.data());
+    switch (buttons) {
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+    }
+    box.setTextFormat(Qt::PlainText);
+    const ArrowCursor arrow;
+    box.exec();
+}
+
+}  // namespace vantrel::qt

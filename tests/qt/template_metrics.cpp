@@ -1,0 +1,19 @@
+#include "template_metrics.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QString>
+
+namespace vantrel::test {
+
+DialogBaseUnits expected_units(const res::DialogTemplate& dialog) {
+    QFont font(QString::fromUtf8(dialog.font_face.data(),
+                                 static_cast<qsizetype>(dialog.font_face.size())));
+    font.setPointSize(dialog.font_points);
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return dialog_base_units({letters, metrics.height()});
+}
+
+}  // namespace vantrel::test

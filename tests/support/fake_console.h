@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/cli/console.h"
+
+namespace vantrel::test {
+
+// Keeps what a command-line program writes, each stream on its own.
+class FakeConsole : public cli::Console {
+  public:
+    void out(std::string_view text) override { out_ += text; }
+    void err(std::string_view text) override { err_ += text; }
+
+    const std::string& out() const { return out_; }
+    const std::string& err() const { return err_; }
+
+  private:
+    std::string out_;
+    std::string err_;
+};
+
+}  // namespace vantrel::test
