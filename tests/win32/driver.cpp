@@ -892,9 +892,11 @@ void save_settings() {
     }
     click(main, IDC_SAVE_SETTINGS);
     check_true(s + "no message box", run.wait_box(500).hwnd == nullptr);
-    // REG00 bit 1 spread on; REG11 N 176; REG12 N - depth 3; REG13 M 31; REG1F the straps for
-    // CPU /4 and SDRAM /3; REG21 delays 1, 2, 3; REG22 3V66 delay 1 and model 5.
-    const DWORD expected[] = {0x02, 176, 173, 31, 0x48, 0x1B, 0x45};
+    // The chip's bytes, reserved bits as the chip powers up with them (REG00 0x41, REG1F 0x10,
+    // REG21 0x40, REG22 0x28): REG00 bit 1 spread on; REG11 N 176; REG12 N - depth 3; REG13
+    // M 31; REG1F the straps for CPU /4 and SDRAM /3; REG21 delays 1, 2, 3; REG22 3V66 delay 1
+    // and model 5.
+    const DWORD expected[] = {0x41 | 0x02, 176, 173, 31, 0x10 | 0x48, 0x40 | 0x1B, 0x28 | 0x45};
     for (int i = 0; i < 7; ++i) {
         const StoredValue value = read_value(kSettingNames[i]);
         check_true(s + kSettingNames[i] + " is a 4-byte REG_DWORD",
