@@ -5,7 +5,8 @@
 // non-zero when a check failed.
 //
 //   driver.exe PATH\vantrel.exe [GROUP...]    (GROUP: version, caution, boards, slider, run,
-//                                             save, load, init, startup, refused; default all)
+//                                             save, load, init, startup, refused, dump;
+//                                             default all)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -1192,6 +1193,62 @@ void refused_hardware() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// /simulate:dump=FILE, read by the program's own file reader
+
+void simulated_dump() {
+    const std::string s = "/simulate:dump: ";
+    const std::string dir = g_program.substr(0, g_program.find_last_of("\\/") + 1);
+    const std::string path = dir + "board-dump.txt";
+    // A board with CPU divider 4 and SDRAM divider 3 (REG1F 0x48), N 149 and M 31, depth 2,
+    // spread on, group delays CPU 2, PCI 1, SDRAM 0, 3V66 3 and spread model 5.
+    const std::string dump =
+        "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    0123456789abcdef\r\n"
+        "00: 02 ff 00 00 00 00 00 00 00 00 00 00 00 00 00 00    ................\r\n"
+        "10: 09 95 93 1f 00 00 00 00 00 00 00 00 00 00 00 48    ?????..........H\r\n"
+        "20: 00 e4 c5 07 XX XX XX XX XX XX XX XX XX XX XX XX    .???XXXXXXXXXXXX\r\n";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool saved =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, dump.data(), static_cast<DWORD>(dump.size()), &written, nullptr) &&
+        written == dump.size();
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    check_true(s + "the dump file is written", saved);
+    {
+        no_notice();
+        Run run(simulate("dump=" + path));
+        const HWND main = run.wait_main();
+        check_true(s + "the dialog opens on the dumped board", main != nullptr);
+        if (main != nullptr) {
+            check_text(s + "CPU Ext. Freq.", item_text(main, IDC_CPU_EXT_FREQ), " 112.5");
+            check_text(s + "PCI Freq.", item_text(main, IDC_PCI_FREQ), "  37.5");
+            check_text(s + "SDRAM Freq.", item_text(main, IDC_SDRAM_FREQ), " 150.0");
+            check_text(s + "3V66 Freq.", item_text(main, IDC_3V66_FREQ), "  75.0");
+            check_int(s + "slider maximum of divider 4",
+                      send(main, IDC_FREQ_SLIDER, TBM_GETRANGEMAX), 180);
+            check_int(s + "spread depth", send(main, IDC_SPREAD_DEPTH, CB_GETCURSEL), 2);
+            check_int(s + "spread model", send(main, IDC_SPREAD_MODEL, CB_GETCURSEL), 5);
+            check_int(s + "CPU group delay", send(main, IDC_DELAY_CPU, CB_GETCURSEL), 2);
+            check_int(s + "3V66 group delay", send(main, IDC_DELAY_3V66, CB_GETCURSEL), 3);
+            check_int(s + "spread-spectrum box", send(main, IDC_SPREAD_ENABLE, BM_GETCHECK),
+                      BST_CHECKED);
+            close_program(run, main);
+        }
+    }
+    DeleteFileA(path.c_str());
+    {
+        Run run(simulate("dump=" + path));
+        const Box missing = run.wait_box();
+        check_true(s + "a missing file is named", missing.text.find(path) != std::string::npos);
+        answer(missing);
+        check_int(s + "and the program ends with 2", run.exit_code(), 2);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // The version resource
 
 std::string version_string(const std::vector<char>& block, const char* name) {
@@ -1274,6 +1331,7 @@ int main(int argc, char** argv) {
         {"init", failed_initialisation},
         {"startup", load_at_start},
         {"refused", refused_hardware},
+        {"dump", simulated_dump},
     };
     // Every group by default; a list of names runs only those.
     for (const Group& group : groups) {
