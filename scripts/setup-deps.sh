@@ -7,8 +7,10 @@ set -euo pipefail
 run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev googletest python3)
 # The Windows 95/98 program: MinGW-w64 for i686 with the win32 thread model, and 32-bit Wine on
-# a virtual X display for its tests.
+# a virtual X display for its tests; for a kernel that runs no 32-bit programs, 64-bit Wine and
+# MinGW-w64 for x86_64, for the 64-bit check build.
 test_packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
+test_packages+=(wine64 g++-mingw-w64-x86-64-win32)
 
 packages=("${run_packages[@]}")
 if [ "${1:-all}" != run ]; then

@@ -14,11 +14,4 @@ echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j2
 
-# Wine's loader is a 32-bit Linux program; a kernel without IA-32 emulation cannot start it.
-# There the Windows program is still cross-built and its imports checked, and the skip is said.
-if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1 &&
-    [ "${VANTREL_SKIP_WINE:-}" != 0 ]; then
-    echo "NOTE: this kernel runs no 32-bit programs, so the Wine tests of vantrel.exe are skipped"
-    export VANTREL_SKIP_WINE=1
-fi
 "$root/scripts/test-windows.sh"

@@ -61,7 +61,8 @@ class Machine {
             return false;
         }
         std::string dump;
-        if (!options.dump_path.empty() && !platform::read_file(options.dump_path, dump, error)) {
+        if (!options.dump_path.empty() &&
+            !platform::read_file(options.dump_path, sim::kMaxDumpFileBytes, dump, error)) {
             say("/simulate: " + error, MB_ICONHAND);
             return false;
         }

@@ -104,6 +104,9 @@ void __throw_bad_function_call() {
 
 }  // namespace std
 
+// Under its i686 symbol name; the 64-bit check build keeps the runtime's own.
+#if defined(__i386__)
+
 // The code page of the C runtime's LC_CTYPE locale: msvcrt's own answer where it has the
 // function (later msvcrt.dll versions), else the number after the "." of the locale's name,
 // and 0 for the "C" locale. It is defined under the symbol of ___lc_codepage_func, which the
@@ -124,3 +127,5 @@ extern "C" unsigned int lc_codepage(void) {
     const char* dot = name != nullptr ? std::strchr(name, '.') : nullptr;
     return dot != nullptr ? static_cast<unsigned int>(std::atoi(dot + 1)) : 0u;
 }
+
+#endif

@@ -2,6 +2,8 @@
 
 namespace vantrel::platform {
 
+#if defined(__i386__)
+
 CpuidResult Win32Cpu::cpuid(std::uint32_t leaf) {
     CpuidResult r;
     __asm__ volatile("cpuid"
@@ -100,5 +102,34 @@ void Win32Cpu::run_bsf_loop() {
         :
         : "eax", "ecx", "edx", "cc");
 }
+
+#else
+
+// The 64-bit check build, which runs the tests under a 64-bit-only Wine on the simulated board,
+// answers as a processor without CPUID or time-stamp counter; the program itself is i686.
+CpuidResult Win32Cpu::cpuid(std::uint32_t) {
+    return {};
+}
+std::uint32_t Win32Cpu::read_eflags() {
+    return 0;
+}
+std::uint32_t Win32Cpu::eflags_after_write(std::uint32_t) {
+    return 0;
+}
+std::uint16_t Win32Cpu::read_flags() {
+    return 0;
+}
+std::uint16_t Win32Cpu::flags_after_write(std::uint16_t) {
+    return 0;
+}
+int Win32Cpu::division_keeps_zero_flag() {
+    return 0;
+}
+std::uint64_t Win32Cpu::read_time_stamp_counter() {
+    return 0;
+}
+void Win32Cpu::run_bsf_loop() {}
+
+#endif
 
 }  // namespace vantrel::platform

@@ -8,9 +8,6 @@ namespace vantrel::platform {
 
 namespace {
 
-// Larger than any register dump; a bigger file is a wrong path, not a dump.
-constexpr DWORD kMaxFileSize = 1u << 20;
-
 std::string system_error_text(DWORD code) {
     char text[256] = {};
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -41,7 +38,8 @@ bool nt_family() {
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-bool read_file(const std::string& path, std::string& content, std::string& error) {
+bool read_file(const std::string& path, std::size_t max_bytes, std::string& content,
+               std::string& error) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -49,9 +47,9 @@ bool read_file(const std::string& path, std::string& content, std::string& error
         return false;
     }
     const DWORD size = GetFileSize(file, nullptr);
-    if (size == INVALID_FILE_SIZE || size > kMaxFileSize) {
+    if (size == INVALID_FILE_SIZE || size > max_bytes) {
         CloseHandle(file);
-        error = path + " is not a register dump (too large)";
+        error = path + " is larger than " + std::to_string(max_bytes) + " bytes";
         return false;
     }
     std::string bytes(size, '\0');

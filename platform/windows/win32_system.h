@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vantrel::platform {
@@ -8,7 +9,9 @@ namespace vantrel::platform {
 // IN or OUT raises an exception instead of reaching the port. Windows 95, 98 and Me are not.
 bool nt_family();
 
-// Reads a whole file as bytes (no text translation). On failure returns false and says why.
-bool read_file(const std::string& path, std::string& content, std::string& error);
+// Reads a whole file of at most `max_bytes` as bytes (no text translation); a larger one is
+// refused before it is read. On failure returns false and says why.
+bool read_file(const std::string& path, std::size_t max_bytes, std::string& content,
+               std::string& error);
 
 }  // namespace vantrel::platform
