@@ -1,10 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "platform/linux/bus_choice.h"
-#include "platform/linux/hardware_access.h"
+#include "platform/linux/board_bus.h"
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
@@ -31,12 +29,12 @@ class MachineBoard : public Board {
     PortIo& io() override { return io_; }
     Sleeper& sleeper() override { return sleeper_; }
     CpuSpeedMeter& cpu_meter() override { return meter_; }
-    SmbusBackend* backend() override { return backend_.get(); }
-    std::string bus_path() const override { return path_; }
+    SmbusBackend* backend() override { return bus_.backend(); }
+    std::string bus_path() const override { return bus_.path(); }
     // Why the program's own choice went to the ports, or empty.
-    const std::string& bus_reason() const { return reason_; }
+    const std::string& bus_reason() const { return bus_.reason(); }
     // What giving up root left to say when the bus was refused, or empty.
-    const std::string& note() const { return note_; }
+    const std::string& note() const { return bus_.note(); }
 
   private:
     platform::LinuxPortIo io_;
@@ -45,11 +43,7 @@ class MachineBoard : public Board {
     platform::LinuxTiming timing_;
     MeasuredCpuSpeed meter_;
     platform::RealI2cDevSystem i2c_dev_;
-    platform::HardwareAccess access_;  // holds the instance lock for the whole run
-    std::unique_ptr<SmbusBackend> backend_;
-    std::string path_;
-    std::string reason_;
-    std::string note_;
+    platform::BoardBus bus_;  // holds the node or the instance lock for the whole run
 };
 
 }  // namespace vantrel::qt

@@ -23,28 +23,8 @@ bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& er
 bool SimulatedBoard::choose_bus(platform::BusRequest request, SmbusController& controller,
                                 const DeviceAddress& device, RegisterShadow& shadow,
                                 std::string& refusal) {
-    if (request != platform::BusRequest::Kernel) {
-        // No kernel driver holds a simulated hub unless asked to.
-        backend_ =
-            std::make_unique<PortSmbusBackend>(board_, sleeper(), controller, device, shadow);
-        path_ = "direct port I/O";
-        return true;
-    }
-    i2c_dev_.attach(kClockChipAddress, board_.chip());
-    for (const sim::Fault& fault : faults_) {
-        i2c_dev_.inject(fault);
-    }
-    platform::BusChoice choice = platform::choose_bus(
-        request, platform::simulated_smbus_sysfs(board_.pci().hub_id(), board_.pci().smbus_base()),
-        i2c_dev_, {sleeper(), controller, device, shadow});
-    path_ = platform::bus_path_name(choice);
-    if (choice.path != platform::BusPath::Kernel) {
-        refusal = choice.refusal;
-        backend_ = std::make_unique<NoSmbusBackend>(controller, shadow);
-        return false;
-    }
-    backend_ = std::move(choice.kernel);
-    return true;
+    return bus_.open_simulated(request, board_, faults_, {sleeper(), controller, device, shadow},
+                               refusal);
 }
 
 Sleeper& SimulatedBoard::sleeper() {

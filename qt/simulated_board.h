@@ -1,11 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "platform/linux/bus_choice.h"
-#include "platform/linux/sim_i2c_dev.h"
-
+#include "platform/linux/board_bus.h"
 #include "platform/linux/real_sleeper.h"
 #include "qt/board.h"
 #include "sim/board_options.h"
@@ -35,8 +32,8 @@ class SimulatedBoard : public Board {
     PortIo& io() override { return board_; }
     Sleeper& sleeper() override;
     CpuSpeedMeter& cpu_meter() override { return meter_; }
-    SmbusBackend* backend() override { return backend_.get(); }
-    std::string bus_path() const override { return path_; }
+    SmbusBackend* backend() override { return bus_.backend(); }
+    std::string bus_path() const override { return bus_.path(); }
     sim::SimBoard& board() { return board_; }
 
   private:
@@ -46,9 +43,7 @@ class SimulatedBoard : public Board {
     bool real_pauses_ = true;
     MeasuredCpuSpeed meter_;
     std::vector<sim::Fault> faults_;
-    platform::SimulatedI2cDev i2c_dev_;
-    std::unique_ptr<SmbusBackend> backend_;
-    std::string path_;
+    platform::BoardBus bus_;
 };
 
 }  // namespace vantrel::qt
