@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
     ErrorCase{"ConfirmZero", {"set", "--confirm", "0"}, "--confirm 0: the time to answer is 1 to 3600 seconds"},
     ErrorCase{"ConfirmAtBoot", {"load", "--at-boot", "--confirm", "30"}, "--confirm: at boot no one is there to answer"},
     ErrorCase{"GuardOnABoard", {kInstant, "clear-guard"}, "clear-guard works on the state directory, not on a board"},
+    ErrorCase{"UnknownBus", {"--bus", "usb", "show"}, "--bus usb: the bus is reached through the kernel or the ports, not \"usb\""},
+    ErrorCase{"BusOfTheGuard", {"clear-guard", "--bus=kernel"}, "--bus=kernel: not an option of clear-guard"},
     ErrorCase{"ShortFormOfABoardOption", {"--dividers", "4/3xyz", "show"}, "--dividers 4/3xyz: \"dividers=4/3xyz\": the dividers are CPU/SDRAM: 3, 4 or 6, then 3 or 4 (e.g. 4/3)"},
     ErrorCase{"TwiceAcrossArguments", {kInstant + ",hub=aa", "--hub", "ab", "show"}, "--hub ab: \"hub=ab\": hub is given twice"},
     ErrorCase{"DumpIsADirectory", {"--chip-dump", "/", "show"}, "register dump /: is a directory, not a file"},
@@ -111,6 +114,7 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
     EXPECT_EQ(text.console.out(),
               "SMBus controller  : Intel 82801BA\n"
               "SMBus I/O base    : 0xE800\n"
+              "SMBus path        : direct port I/O\n"
               "Clock generator   : VXC812-07 at SMBus address 0xD2\n"
               "CPU divider       : 4\n"
               "SDRAM divider     : 3\n"
@@ -137,7 +141,8 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
               "  \"cpu_speed_mhz\": 900.000,\n"
               "  \"delays\": {\"cpu\": \"300ps\", \"pci\": \"none\", \"sdram\": \"none\", "
               "\"3v66\": \"150ps\"},\n"
-              "  \"spread\": {\"enabled\": true, \"depth\": 2, \"model\": 5}\n"
+              "  \"spread\": {\"enabled\": true, \"depth\": 2, \"model\": 5},\n"
+              "  \"bus\": \"direct port I/O\"\n"
               "}\n");
 }
 
@@ -373,6 +378,107 @@ TEST(CtlSaveLoad, NoSettingsFileIsSaid) {
     CtlRunner load;
     EXPECT_EQ(load.run({kInstant, "load", "--settings", path}), 1);
     EXPECT_EQ(load.messages(), std::vector<std::string>{"Cannot Load Settings!"});
+}
+
+struct BusCase {
+    const char* label;
+    std::vector<std::string> args;  // a board and a command; --bus goes in front
+    const char* machine;            // the options of "this machine", for a row without --simulate
+    int status;
+    std::vector<std::string> messages;
+};
+
+class CtlBothBuses : public ::testing::TestWithParam<BusCase> {};
+
+// What a run shows of the chip, without the line or key that names the path.
+std::string without_path(const std::string& out) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start < out.size()) {
+        const std::size_t end = out.find('\n', start);
+        const std::string line = out.substr(start, end - start);
+        if (!line.starts_with("SMBus path") && !line.starts_with("  \"bus\"")) {
+            kept += line + "\n";
+        }
+        start = end == std::string::npos ? out.size() : end + 1;
+    }
+    return kept;
+}
+
+// The command line over the kernel's i2c-dev node and over the ports: the same output,
+// messages, exit status and registers, each run saying which path it took.
+TEST_P(CtlBothBuses, SameResultOverTheKernelAndThePorts) {
+    const BusCase& row = GetParam();
+    std::string out[2];
+    std::vector<std::uint8_t> registers[2];
+    const char* const buses[] = {"ports", "kernel"};
+    const char* const paths[] = {"direct port I/O", "kernel i2c-dev /dev/i2c-0"};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(buses[i]);
+        CtlRunner ctl;
+        ctl.machine_options = row.machine;
+        std::vector<std::string> args = {"--bus", buses[i]};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        if (std::find(args.begin(), args.end(), "load") != args.end()) {
+            // Settings saved over the ports on another board.
+            CtlRunner saver;
+            ASSERT_EQ(saver.run({kInstant + ",n=149,spread=on,depth=3", "save", "--settings",
+                                 ctl.settings_path()}),
+                      0);
+        }
+        EXPECT_EQ(ctl.run(args), row.status) << ctl.console.err();
+        EXPECT_EQ(ctl.messages(), row.messages);
+        const std::string& printed = ctl.console.out();
+        if (printed.starts_with("SMBus controller")) {
+            EXPECT_NE(printed.find(std::string("SMBus path        : ") + paths[i] + "\n"),
+                      std::string::npos)
+                << printed;
+        } else if (printed.starts_with("{")) {
+            EXPECT_NE(printed.find(std::string("\"bus\": \"") + paths[i] + "\""), std::string::npos)
+                << printed;
+        }
+        out[i] = without_path(ctl.console.out());
+        registers[i] = ctl.chip_registers;
+    }
+    EXPECT_EQ(out[0], out[1]);
+    EXPECT_EQ(registers[0], registers[1]);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, CtlBothBuses, ::testing::Values(
+    BusCase{"Show", {kInstant + ",hub=aa,dividers=4/3", "show"}, "", 0, {}},
+    BusCase{"Json", {kInstant, "show", "--json"}, "", 0, {}},
+    BusCase{"Dump", {kInstant + ",n=140", "dump"}, "", 0, {}},
+    BusCase{"Set", {kInstant, "set", "--cpu-ext", "145", "--spread", "on", "--delay-pci", "300ps", "--verify"}, "", 0, {}},
+    BusCase{"SetInSteps", {kInstant, "set", "--cpu-ext", "150", "--step", "5"}, "", 0, {}},
+    BusCase{"CommitOfNFails", {kInstant + ",fault=device-error:word-write:reg=11", "set", "--cpu-ext", "150"}, "", 1, {"Cannot Change Some Clock Settings!"}},
+    BusCase{"EnhancedModeTimesOut", {kInstant + ",fault=timeout:block-write:nth=3", "set", "--cpu-ext", "150"}, "", 1, {"Enable Enhanced-Mode Failed!"}},
+    BusCase{"WriteDropped", {kInstant + ",fault=drop-write:word-write:reg=11", "set", "--cpu-ext", "150", "--verify"}, "", 4, {}},
+    BusCase{"Load", {kInstant, "load", "--verify"}, "", 0, {}},
+    BusCase{"ThisMachine", {"-y", "set", "--cpu-ext", "140"}, "pauses=instant,hub=ab", 0, {}}),
+    test::ByLabel());
+// clang-format on
+
+// Without a hub the kernel knows, the kernel path is refused before anything is touched, on a
+// simulated board as on this machine; over the ports the dialog finds no controller.
+TEST(CtlBothBuses, NoHubRefusesTheKernelPath) {
+    const std::string refusal =
+        "vantrelctl: The kernel sees no supported SMBus controller (the SMBus function of an "
+        "Intel 82801AA, 82801AB or 82801BA), so the kernel path cannot be used; leave out --bus "
+        "kernel to look for the hub through direct port access.";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--bus", "kernel", kInstant + ",hub=none", "show"},
+          std::vector<std::string>{"--bus", "kernel", "-y", "show"}}) {
+        CtlRunner ctl;
+        ctl.machine_options = "pauses=instant,hub=none";
+        EXPECT_EQ(ctl.run(args), 3);
+        EXPECT_EQ(first_line(ctl.console.err()), refusal);
+        EXPECT_EQ(ctl.console.out(), "");
+        EXPECT_TRUE(ctl.transfers.empty());
+    }
+    CtlRunner ports;
+    EXPECT_EQ(ports.run({"--bus", "ports", kInstant + ",hub=none", "show"}), 1);
+    EXPECT_EQ(ports.messages(), std::vector<std::string>{"Cannot Get SM Base Address!"});
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ constexpr unsigned bit(Command command) {
     return 1u << static_cast<unsigned>(command);
 }
 constexpr unsigned kAnyCommand = ~0u;
+constexpr unsigned kBoardCommands = kAnyCommand & ~bit(Command::ClearGuard);
 
 struct OptionRule {
     std::string_view name;
@@ -37,6 +38,7 @@ constexpr OptionRule kOptions[] = {
     {"--at-boot", false, bit(Command::Load)},
     {"--settings", true, bit(Command::Save) | bit(Command::Load)},
     {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard)},
+    {"--bus", true, kBoardCommands},
     {"-y", false, kAnyCommand},
     {"--yes", false, kAnyCommand},
     {"--hub", true, kAnyCommand},
@@ -172,6 +174,11 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
             return fail("needs a directory");
         }
         command.state_dir = value;
+    } else if (name == "--bus") {
+        if (!platform::parse_bus_request(value, command.bus)) {
+            return fail("the bus is reached through the kernel or the ports, not \"" + value +
+                        "\"");
+        }
     } else if (name == "-y" || name == "--yes") {
         command.yes = true;
     }
@@ -300,10 +307,10 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
 
 std::string ctl_usage() {
     std::string text =
-        "usage: vantrelctl [--simulate[=OPTIONS]] [-y] COMMAND [OPTIONS]\n"
+        "usage: vantrelctl [--simulate[=OPTIONS]] [--bus kernel|ports] [-y] COMMAND [OPTIONS]\n"
         "\n"
         "Reads and sets the VXC812-07 clock generator through the same dialog logic as the\n"
-        "Vantrel window: on this machine (Linux on x86, as root), or on a simulated board.\n"
+        "Vantrel window: on this machine (Linux on x86), or on a simulated board.\n"
         "\n"
         "Commands:\n"
         "  show [--json]          controller, chip, dividers, PLL, the five clocks, group\n"
@@ -332,6 +339,10 @@ std::string ctl_usage() {
         "  --simulate[=OPTIONS]   a simulated board (below) instead of this machine\n"
         "  --hub HUB, --dividers CPU/SDRAM, --chip-dump FILE\n"
         "                         the same as --simulate=hub=HUB, dividers=..., dump=FILE\n"
+        "  --bus kernel|ports     reach the SMBus through the kernel's i2c-dev node (no root\n"
+        "                         needed; the default when the kernel's driver holds the\n"
+        "                         controller) or through the ports directly (as root, with\n"
+        "                         the kernel's driver unbound)\n"
         "  -y, --yes              do not ask before writing to the chip of this machine\n"
         "  --settings FILE        the settings file (default: the Linux program's,\n"
         "                         $XDG_CONFIG_HOME/vantrel/settings.reg)\n"

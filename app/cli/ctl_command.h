@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "platform/linux/bus_choice.h"
 #include "sim/board_options.h"
 
 namespace vantrel::cli {
@@ -35,6 +36,7 @@ struct CtlCommand {
     std::optional<unsigned> confirm_seconds;
     bool at_boot = false;
     bool yes = false;
+    platform::BusRequest bus = platform::BusRequest::Auto;
     bool simulate = false;  // the simulated board, set up by `board`; else this machine
     sim::BoardOptions board;
     std::string settings_path;  // empty: the Linux program's own settings file

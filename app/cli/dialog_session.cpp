@@ -25,11 +25,14 @@ DialogSession::DialogSession(const Machine& machine, Console& console,
                              const SettingsKey& settings_key)
     : machine_(machine),
       settings_key_(settings_key),
+      controller_(machine.records.controller),
+      device_(machine.records.device),
+      shadow_(machine.records.shadow),
       controls_(console),
       messages_(console),
       cpu_meter_(clock_, machine.cpu, machine.timing, vendor_),
       dialog_({controls_, window_, messages_, cpu_meter_, machine.io, machine.sleeper, controller_,
-               device_, shadow_, clock_, settings_key}) {}
+               device_, shadow_, clock_, settings_key, &machine.backend}) {}
 
 namespace {
 
@@ -113,7 +116,7 @@ bool DialogSession::load_settings() {
 bool DialogSession::read_registers(std::span<const std::uint8_t> registers,
                                    RegisterReadback& values) {
     values.fill(std::nullopt);
-    SmbusHost host(machine_.io, machine_.sleeper, controller_, device_, shadow_);
+    SmbusTransfers& host = machine_.backend.transfers();
     ClockChip chip(host, clock_);
     // The chip answers one-register reads only in enhanced mode.
     if (!chip.enter_enhanced_mode()) {

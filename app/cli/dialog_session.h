@@ -67,9 +67,9 @@ class ConsoleDialogControls : public MemoryDialogControls {
 // The registers a read-back gives: a value for each register read, none for one that failed.
 using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegisterCount>;
 
-// The main dialog's logic over in-memory controls on one machine, with the program-wide records
-// it needs; every message goes to the console. The command line drives it as a user drives the
-// dialog: it opens it, sets the controls and presses the buttons.
+// The main dialog's logic over in-memory controls on one machine and its bus, with the other
+// program-wide records it needs; every message goes to the console. The command line drives it
+// as a user drives the dialog: it opens it, sets the controls and presses the buttons.
 class DialogSession {
   public:
     DialogSession(const Machine& machine, Console& console, const SettingsKey& settings_key);
@@ -103,6 +103,7 @@ class DialogSession {
     const RegisterShadow& shadow() const { return shadow_; }
     const SmbusController& controller() const { return controller_; }
     const DeviceAddress& device_address() const { return device_; }
+    const std::string& bus_path() const { return machine_.bus_path; }
     std::size_t messages() const { return messages_.shown().size(); }
     // Every message shown, in order.
     const std::vector<std::string>& shown() const { return messages_.shown(); }
@@ -114,9 +115,9 @@ class DialogSession {
 
     Machine machine_;
     const SettingsKey& settings_key_;
-    SmbusController controller_;
-    DeviceAddress device_;
-    RegisterShadow shadow_;
+    SmbusController& controller_;
+    const DeviceAddress& device_;
+    RegisterShadow& shadow_;
     ClockState clock_;
     VendorFlag vendor_;
     ConsoleDialogControls controls_;

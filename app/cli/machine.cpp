@@ -1,6 +1,7 @@
 #include "app/cli/machine.h"
 
-#include "platform/linux/hardware_access.h"
+#include "platform/linux/board_bus.h"
+#include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
 #include "platform/linux/native_cpu.h"
@@ -12,25 +13,44 @@ namespace {
 
 class ThisMachine : public OpenMachine {
   public:
-    bool open(std::string& message) {
-        access_ = platform::prepare_hardware_access({}, io_, message);
-        return access_.ready();
+    explicit ThisMachine(SmbusRecords& records) : records_(records) {}
+
+    bool open(platform::BusRequest request, std::string& message) {
+        const platform::HardwareAccessStatus status = bus_.open_machine(
+            request, io_, i2c_dev_,
+            {sleeper_, records_.controller, records_.device, records_.shadow}, message);
+        if (status != platform::HardwareAccessStatus::Ready) {
+            if (!bus_.note().empty()) {
+                message += "\n" + bus_.note();
+            }
+            return false;
+        }
+        if (!bus_.reason().empty()) {
+            message += (message.empty() ? "" : "\n") + std::string("not the kernel path: ") +
+                       bus_.reason();
+        }
+        return true;
     }
-    Machine machine() override { return {io_, sleeper_, cpu_, timing_}; }
+    Machine machine() override {
+        return {io_, sleeper_, cpu_, timing_, *bus_.backend(), records_, bus_.path()};
+    }
 
   private:
+    SmbusRecords& records_;
     platform::LinuxPortIo io_;
     platform::RealSleeper sleeper_;
     platform::NativeCpu cpu_;
     platform::LinuxTiming timing_;
-    platform::HardwareAccess access_;
+    platform::RealI2cDevSystem i2c_dev_;
+    platform::BoardBus bus_;  // declared last: it closes before what it uses goes
 };
 
 }  // namespace
 
-std::unique_ptr<OpenMachine> open_this_machine(std::string& message) {
-    auto machine = std::make_unique<ThisMachine>();
-    if (!machine->open(message)) {
+std::unique_ptr<OpenMachine> open_this_machine(platform::BusRequest request, SmbusRecords& records,
+                                               std::string& message) {
+    auto machine = std::make_unique<ThisMachine>(records);
+    if (!machine->open(request, message)) {
         return nullptr;
     }
     return machine;

@@ -13,6 +13,7 @@
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
+#include "platform/linux/board_bus.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
@@ -73,6 +74,7 @@ std::string show_text(DialogSession& session) {
     out +=
         format("SMBus controller  : Intel %s\n", chipset_display_name(session.controller().kind));
     out += format("SMBus I/O base    : 0x%04X\n", session.controller().io_base);
+    out += "SMBus path        : " + session.bus_path() + "\n";
     out += format("Clock generator   : VXC812-07 at SMBus address 0x%02X\n",
                   session.device_address().value);
     out += format("CPU divider       : %u\n", clock.cpu_divider);
@@ -128,9 +130,11 @@ std::string show_json(DialogSession& session) {
     out += "  \"delays\": {\"cpu\": " + delay(clock.delay_cpu) +
            ", \"pci\": " + delay(clock.delay_pci) + ", \"sdram\": " + delay(clock.delay_sdram) +
            ", \"3v66\": " + delay(clock.delay_3v66) + "},\n";
-    out += format("  \"spread\": {\"enabled\": %s, \"depth\": %u, \"model\": %u}\n",
+    out += format("  \"spread\": {\"enabled\": %s, \"depth\": %u, \"model\": %u},\n",
                   (session.shadow()[REG00] & kReg00SpreadEnable) != 0 ? "true" : "false",
                   clock.spread_depth, clock.spread_model);
+    // Added last, so that the keys before it keep their places.
+    out += "  \"bus\": \"" + session.bus_path() + "\"\n";
     out += "}\n";
     return out;
 }
@@ -234,9 +238,10 @@ int CtlRun::execute() {
         }
     }
 
+    SmbusRecords records;
     if (!command_.simulate) {
         std::string message;
-        std::unique_ptr<OpenMachine> opened = env_.open_machine(message);
+        std::unique_ptr<OpenMachine> opened = env_.open_machine(command_.bus, records, message);
         if (!opened) {
             say(message);
             return kExitRefused;
@@ -259,7 +264,15 @@ int CtlRun::execute() {
     }
     sim::PacedSleeper paced(board.time(), env_.real_sleeper);
     Sleeper& sleeper = command_.board.real_pauses ? static_cast<Sleeper&>(paced) : board.time();
-    const int status = on_machine({board, sleeper, board.cpu(), board.cpu()}, false);
+    platform::BoardBus bus;
+    int status = kExitRefused;
+    if (bus.open_simulated(command_.bus, board, command_.board.faults,
+                           {sleeper, records.controller, records.device, records.shadow}, error)) {
+        status = on_machine(
+            {board, sleeper, board.cpu(), board.cpu(), *bus.backend(), records, bus.path()}, false);
+    } else {
+        say(error);
+    }
     if (env_.board_done) {
         env_.board_done(board);
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/board_bus.h"
 #include "sim/board_options.h"
 #include "sim/sim_board.h"
 
@@ -11,17 +12,29 @@ namespace {
 
 constexpr unsigned kDetectionBlockWrites = 2;
 
-// "This machine" for tests: a simulated board behind the same door as real hardware.
+// "This machine" for tests: a simulated board behind the same door as real hardware, its bus
+// chosen the way the simulated board's is.
 class BoardMachine : public cli::OpenMachine {
   public:
-    explicit BoardMachine(std::function<void(sim::SimBoard&)> done) : done_(std::move(done)) {}
+    BoardMachine(cli::SmbusRecords& records, std::function<void(sim::SimBoard&)> done)
+        : records_(records), done_(std::move(done)) {}
     ~BoardMachine() override { done_(board); }
-    cli::Machine machine() override { return {board, board.time(), board.cpu(), board.cpu()}; }
+    bool open(platform::BusRequest request, std::string& refusal) {
+        return bus_.open_simulated(
+            request, board, {},
+            {board.time(), records_.controller, records_.device, records_.shadow}, refusal);
+    }
+    cli::Machine machine() override {
+        return {board,           board.time(), board.cpu(), board.cpu(),
+                *bus_.backend(), records_,     bus_.path()};
+    }
 
     sim::SimBoard board;
 
   private:
+    cli::SmbusRecords& records_;
     std::function<void(sim::SimBoard&)> done_;
+    platform::BoardBus bus_;
 };
 
 }  // namespace
@@ -61,16 +74,20 @@ int CtlRunner::run(std::vector<std::string> args) {
         console,
         terminal,
         real_time,
-        [this, keep_board](std::string& message) -> std::unique_ptr<cli::OpenMachine> {
+        [this, keep_board](platform::BusRequest request, cli::SmbusRecords& records,
+                           std::string& message) -> std::unique_ptr<cli::OpenMachine> {
             if (machine_refused) {
                 message = "no access to the hardware (test)";
                 return nullptr;
             }
-            auto machine = std::make_unique<BoardMachine>(keep_board);
+            auto machine = std::make_unique<BoardMachine>(records, keep_board);
             sim::BoardOptions options;
             std::string error;
             EXPECT_TRUE(sim::parse_board_options(machine_options, options, error)) << error;
             EXPECT_TRUE(sim::apply_board_options(options, "", machine->board, error)) << error;
+            if (!machine->open(request, message)) {
+                return nullptr;
+            }
             return machine;
         },
         [this] { return settings_path(); },
