@@ -24,7 +24,7 @@
 
 #include "cpu/cpu_speed.h"
 #include "platform/linux/linux_timing.h"
-#include "platform/linux/native_cpu.h"
+#include "platform/x86/native_cpu.h"
 
 namespace {
 

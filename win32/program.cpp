@@ -9,7 +9,7 @@
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
-#include "platform/windows/win32_cpu.h"
+#include "platform/x86/native_cpu.h"
 #include "platform/windows/win32_port_io.h"
 #include "platform/windows/win32_registry.h"
 #include "platform/windows/win32_system.h"
@@ -98,7 +98,7 @@ class Machine {
   private:
     platform::Win32PortIo real_io_;
     platform::RefusedPortIo refused_io_;
-    platform::Win32Cpu real_cpu_;
+    platform::NativeCpu real_cpu_;
     platform::Win32Timing real_timing_;
     platform::Win32Sleeper real_sleeper_;
     std::optional<sim::SimBoard> board_;

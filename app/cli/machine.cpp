@@ -4,7 +4,7 @@
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
-#include "platform/linux/native_cpu.h"
+#include "platform/x86/native_cpu.h"
 #include "platform/linux/real_sleeper.h"
 
 namespace vantrel::cli {

@@ -1,4 +1,4 @@
-#include "platform/linux/native_cpu.h"
+#include "platform/x86/native_cpu.h"
 
 namespace vantrel::platform {
 

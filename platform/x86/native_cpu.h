@@ -4,9 +4,11 @@
 
 namespace vantrel::platform {
 
-// The processor the program runs on, through GCC inline assembly for i686 and x86-64. Built for
-// any other target it answers as a processor without CPUID and without time-stamp counter: no
-// flag bit can be changed, RDTSC reads 0 and the timing loop does nothing.
+// The processor the program runs on, through GCC inline assembly for i686 and x86-64; the same
+// on Linux and Windows, since it needs nothing of either. In a 32-bit build the flag probes are
+// real: on a processor without CPUID they tell an 80386 from an 80486 and an 8086 from an 80286.
+// Built for any other target it answers as a processor without CPUID and without time-stamp
+// counter: no flag bit can be changed, RDTSC reads 0 and the timing loop does nothing.
 class NativeCpu : public CpuInstructions {
   public:
     CpuidResult cpuid(std::uint32_t leaf) override;
