@@ -1,19 +1,5 @@
-# Cross-compiling vantrel.exe for Windows 95/98 with Debian's MinGW-w64 (i686). The -win32
-# compilers use the win32 thread model: libgcc's own Win32 threading, never winpthreads, whose
-# DLL and imports Windows 95/98 do not have.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling vantrel.exe for Windows 95/98 with Debian's MinGW-w64 (i686).
 set(CMAKE_SYSTEM_VERSION 4.0)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VANTREL_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VANTREL_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${VANTREL_MINGW_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER ${VANTREL_MINGW_PREFIX}-windres)
-set(CMAKE_OBJDUMP ${VANTREL_MINGW_PREFIX}-objdump)
-set(CMAKE_STRIP ${VANTREL_MINGW_PREFIX}-strip)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VANTREL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -6,7 +6,7 @@
 #
 # Wine's 32-bit loader needs a kernel that runs 32-bit programs (IA-32 emulation). Where the
 # kernel runs none, the driver runs against the 64-bit check build of the same sources under
-# 64-bit Wine instead (cmake/mingw-x86_64-check.cmake): everything but the i686 assembly. Wine
+# 64-bit Wine instead (cmake/mingw-x86_64-check.cmake): everything but the 32-bit assembly. Wine
 # emulated by qemu-i386 is no way out: Wine's secondary threads, and with them its desktop
 # process, crash there.
 #   scripts/test-windows.sh [BUILD_DIR]     (default build-win; the check build goes to
@@ -56,7 +56,7 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     tested="$build"
 elif /usr/lib/wine/wine64 --version >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-win32 >/dev/null; then
     echo "This kernel runs no 32-bit programs, so no 32-bit Wine: the driver runs against the"
-    echo "64-bit check build of the same sources under 64-bit Wine (the i686 assembly is not run)."
+    echo "64-bit check build of the same sources under 64-bit Wine (its 32-bit assembly is not run)."
     tested="${build}64"
     cmake --no-warn-unused-cli -S "$root" -B "$tested" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64-check.cmake" \
