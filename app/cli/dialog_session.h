@@ -9,6 +9,7 @@
 
 #include "app/cli/console.h"
 #include "app/cli/machine.h"
+#include "app/core/startup_load.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
@@ -34,21 +35,6 @@ class ConsoleMessageBoxes : public MessageBoxes {
   private:
     Console& console_;
     std::vector<std::string> shown_;
-};
-
-// The dialog's window when there is none: no icons, nothing to paint.
-class NoDialogWindow : public DialogWindow {
-  public:
-    IconHandle load_icon(int) override { return nullptr; }
-    void set_icon(IconKind, IconHandle) override {}
-    bool minimised() const override { return false; }
-    void begin_paint() override {}
-    void erase_icon_background() override {}
-    PixelSize system_icon_size() const override { return {0, 0}; }
-    PixelSize client_size() const override { return {0, 0}; }
-    void draw_icon(IconHandle, int, int) override {}
-    void end_paint() override {}
-    void default_paint() override {}
 };
 
 // The in-memory controls, saying on the console when the dialog logic calls one wrongly (a bug
@@ -121,7 +107,7 @@ class DialogSession {
     ClockState clock_;
     VendorFlag vendor_;
     ConsoleDialogControls controls_;
-    NoDialogWindow window_;
+    HiddenDialogWindow window_;
     ConsoleMessageBoxes messages_;
     MeasuredCpuSpeed cpu_meter_;
     MainDialog dialog_;
