@@ -294,6 +294,32 @@ TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
     }
 }
 
+// A program that needs no ports (the kernel's node is open) gives up root the same way.
+TEST_P(PrivilegeDrop, WithoutPortsBecomesTheInvokingUserTheSameWay) {
+    Machine m;
+    m.fake.ids = GetParam().ids;
+    m.fake.environment = GetParam().environment;
+    m.fake.accounts = {kAlice, {"bob", 1001, 101, "/home/bob"}};
+    if (GetParam().arrange != nullptr) {
+        GetParam().arrange(m.fake);
+    }
+    std::string message;
+    const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message);
+
+    const bool refused = GetParam().status == HardwareAccessStatus::CannotDropRoot;
+    EXPECT_EQ(status, refused ? HardwareAccessStatus::CannotDropRoot : HardwareAccessStatus::Ready)
+        << message;
+    std::vector<std::string> identity;
+    for (const auto& call : m.fake.calls) {
+        if (call.rfind("set", 0) == 0 || call.rfind("capset", 0) == 0) {
+            identity.push_back(call);
+        }
+    }
+    EXPECT_EQ(identity, GetParam().calls);
+    EXPECT_EQ(m.fake.ids.euid, GetParam().euid_after);
+    EXPECT_TRUE(m.fake.calls_starting("ioperm").empty());
+}
+
 const ProcessIds kRoot{0, 0, 0, 0, 0, 0};
 const std::vector<std::string> kAliceSteps = {
     "setgroups alice 100",     "setresgid 100",     "setresuid 1000",      "setresuid 0",
