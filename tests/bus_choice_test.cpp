@@ -34,6 +34,7 @@ enum class Node : unsigned char {
     FunctionsUnreadable,
     AddressBusy,
     AddressInvalid,
+    LockedElsewhere,
 };
 
 SmbusSysfs sysfs_of(Hub hub) {
@@ -93,6 +94,9 @@ void set_up(SimulatedI2cDev& dev, Node node) {
         case Node::AddressInvalid:
             dev.refuse_request(I2C_SLAVE, EINVAL);
             break;
+        case Node::LockedElsewhere:
+            dev.hold_lock_elsewhere();
+            break;
     }
 }
 
@@ -128,6 +132,9 @@ TEST_P(BusChoiceCase, TakesThePathAndNamesTheCauseAndTheFix) {
     EXPECT_EQ(choice.kernel != nullptr, row.path == BusPath::Kernel);
     // A node left open after a refusal would hold the adapter for nothing.
     EXPECT_EQ(dev.is_open(), row.path == BusPath::Kernel);
+    // The lock keeps a second program from interleaving its transfers with an apply.
+    EXPECT_EQ(dev.locked(), row.path == BusPath::Kernel);
+    EXPECT_EQ(choice.held_elsewhere, row.node == Node::LockedElsewhere);
     const std::string& text = row.path == BusPath::None ? choice.refusal : choice.reason;
     EXPECT_EQ(choice.refusal.empty(), row.path != BusPath::None);
     EXPECT_EQ(text.empty(), row.message.empty()) << text;
@@ -227,7 +234,13 @@ INSTANTIATE_TEST_SUITE_P(
                   Bound,
                   AddressInvalid,
                   kRefused,
-                  {"Cannot select address 0x69"}}),
+                  {"Cannot select address 0x69"}},
+        ChoiceRow{"HeldByAnotherInstance",
+                  Auto,
+                  Bound,
+                  LockedElsewhere,
+                  kRefused,
+                  {"Another Vantrel program", "/dev/i2c-0", "close it first"}}),
     test::ByLabel());
 
 // The choice made from a sysfs tree on disk, as a running system shows it.

@@ -39,6 +39,10 @@ HardwareAccessStatus BoardBus::open_machine(BusRequest request, LinuxPortIo& io,
     if (choice.path == BusPath::None) {
         note_ = message;
         message = choice.refusal;
+        if (choice.held_elsewhere) {
+            backend_.reset();
+            return HardwareAccessStatus::AlreadyRunning;
+        }
         return HardwareAccessStatus::Refused;
     }
     return HardwareAccessStatus::Ready;

@@ -23,7 +23,8 @@ class BoardBus {
     // This machine. Chooses the path from sysfs; on the kernel path opens the node, on the port
     // path makes the checks, port grants and instance lock; on every path gives up root. Ready
     // with a note or nothing in `message`; Refused with why (the backend then finds nothing);
-    // AlreadyRunning or CannotDropRoot with why, and no backend.
+    // AlreadyRunning (the lock file, or the node's lock) or CannotDropRoot with why, and no
+    // backend.
     HardwareAccessStatus open_machine(BusRequest request, LinuxPortIo& io, I2cDevSystem& i2c_dev,
                                       const BusRecords& records, std::string& message);
 

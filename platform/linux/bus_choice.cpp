@@ -65,6 +65,12 @@ std::string open_failure_text(const I2cDevOpenFailure& failure, const SmbusAdapt
     switch (failure.step) {
         case I2cDevOpenFailure::Step::Open:
             return open_refusal(adapter, sysfs, failure.error_number, system);
+        case I2cDevOpenFailure::Step::Lock:
+            if (failure.error_number == EWOULDBLOCK) {
+                return "Another Vantrel program is using the clock chip through " + node +
+                       "; close it first.";
+            }
+            return "Cannot lock " + node + ": " + std::strerror(failure.error_number) + ".";
         case I2cDevOpenFailure::Step::Functions:
             if (failure.error_number != 0) {
                 return "Cannot ask " + node +
@@ -110,7 +116,11 @@ BusChoice kernel_path(const SmbusSysfs& sysfs, I2cDevSystem& system, const BusRe
                                            records.device, records.shadow);
     I2cDevOpenFailure failure;
     if (!bus->open(failure)) {
-        return refuse(open_failure_text(failure, adapter, sysfs, records.device, system));
+        BusChoice choice =
+            refuse(open_failure_text(failure, adapter, sysfs, records.device, system));
+        choice.held_elsewhere = failure.step == I2cDevOpenFailure::Step::Lock &&
+                                failure.error_number == EWOULDBLOCK;
+        return choice;
     }
     BusChoice choice;
     choice.path = BusPath::Kernel;

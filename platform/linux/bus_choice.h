@@ -30,6 +30,8 @@ struct BusChoice {
     // Set when the automatic choice went to direct port access: why the kernel path was not
     // taken.
     std::string reason;
+    // Set when the refusal is another instance holding the kernel path's node.
+    bool held_elsewhere = false;
     // The open bus on the kernel path. Direct port access is set up by the caller, with its own
     // checks (privileges, lockdown, ioperm).
     std::unique_ptr<I2cDevBus> kernel;

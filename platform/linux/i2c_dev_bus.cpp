@@ -44,6 +44,14 @@ bool I2cDevBus::open(I2cDevOpenFailure& failure) {
         failure = {I2cDevOpenFailure::Step::Open, -fd};
         return false;
     }
+    // The kernel makes each transfer whole, but an apply is many; a second program between
+    // them would program the chip from a stale mirror.
+    const int lock_result = system_.lock_node(fd);
+    if (lock_result < 0) {
+        system_.close_node(fd);
+        failure = {I2cDevOpenFailure::Step::Lock, -lock_result};
+        return false;
+    }
     unsigned long functions = 0;
     const int functions_result = system_.ioctl(fd, I2C_FUNCS, &functions);
     if (functions_result < 0 || (functions & kNeededFunctions) != kNeededFunctions) {

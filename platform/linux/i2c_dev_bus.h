@@ -19,6 +19,7 @@ inline constexpr std::uint8_t kKernelBlockMax = 32;
 struct I2cDevOpenFailure {
     enum class Step : std::uint8_t {
         Open,       // the node could not be opened
+        Lock,       // the node's lock could not be taken: another instance has it
         Functions,  // the adapter's functionality could not be read or lacks what the chip needs
         Address,    // the chip's address could not be selected
     };

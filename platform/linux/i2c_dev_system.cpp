@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,10 @@ int RealI2cDevSystem::ioctl(int fd, unsigned long request, void* arg) {
 
 void RealI2cDevSystem::close_node(int fd) {
     ::close(fd);
+}
+
+int RealI2cDevSystem::lock_node(int fd) {
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : -errno;
 }
 
 std::string RealI2cDevSystem::node_group(const std::string& path) {

@@ -16,6 +16,9 @@ class I2cDevSystem {
     // ioctl(fd, request, arg); 0 or more on success, or -errno.
     virtual int ioctl(int fd, unsigned long request, void* arg) = 0;
     virtual void close_node(int fd) = 0;
+    // Takes the node's exclusive advisory lock without waiting, held until the node is closed:
+    // 0, or -errno (-EWOULDBLOCK while another process holds it).
+    virtual int lock_node(int fd) = 0;
     // The name of the group that owns a node, or empty when it cannot be told.
     virtual std::string node_group(const std::string& path) = 0;
 };
@@ -26,6 +29,7 @@ class RealI2cDevSystem : public I2cDevSystem {
     int open_node(const std::string& path) override;
     int ioctl(int fd, unsigned long request, void* arg) override;
     void close_node(int fd) override;
+    int lock_node(int fd) override;
     std::string node_group(const std::string& path) override;
 };
 

@@ -53,7 +53,19 @@ int SimulatedI2cDev::open_node(const std::string& path) {
 void SimulatedI2cDev::close_node(int fd) {
     if (fd == kFd && open_fds_ > 0) {
         --open_fds_;
+        locked_ = locked_ && open_fds_ > 0;
     }
+}
+
+int SimulatedI2cDev::lock_node(int fd) {
+    if (fd != kFd || open_fds_ == 0) {
+        return -EBADF;
+    }
+    if (held_elsewhere_) {
+        return -EWOULDBLOCK;
+    }
+    locked_ = true;
+    return 0;
 }
 
 std::string SimulatedI2cDev::node_group(const std::string& path) {

@@ -33,6 +33,8 @@ class SimulatedI2cDev : public I2cDevSystem {
     // Opening the node fails with this error; 0 lets it open.
     void refuse_open(int error_number) { open_error_ = error_number; }
     void set_group(std::string group) { group_ = std::move(group); }
+    // Another process holds the node's lock.
+    void hold_lock_elsewhere() { held_elsewhere_ = true; }
     void set_functions(unsigned long functions) { functions_ = functions; }
     // I2C_FUNCS or I2C_SLAVE fails with this error.
     void refuse_request(unsigned long request, int error_number) {
@@ -53,9 +55,11 @@ class SimulatedI2cDev : public I2cDevSystem {
     int open_node(const std::string& path) override;
     int ioctl(int fd, unsigned long request, void* arg) override;
     void close_node(int fd) override;
+    int lock_node(int fd) override;
     std::string node_group(const std::string& path) override;
 
     bool is_open() const { return open_fds_ > 0; }
+    bool locked() const { return locked_; }
     std::uint8_t selected_address() const { return address_; }
     const std::vector<sim::TransferRecord>& transfers() const { return records_; }
     void clear_transfers() { records_.clear(); }
@@ -76,6 +80,8 @@ class SimulatedI2cDev : public I2cDevSystem {
     std::optional<std::uint8_t> unchecked_count_;
     unsigned transfers_started_ = 0;
     int open_fds_ = 0;
+    bool held_elsewhere_ = false;
+    bool locked_ = false;
     std::uint8_t address_ = 0;  // 7-bit, as I2C_SLAVE takes it
     std::vector<sim::TransferRecord> records_;
 };
