@@ -4,8 +4,8 @@
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
-#include "platform/x86/native_cpu.h"
 #include "platform/linux/real_sleeper.h"
+#include "platform/x86/native_cpu.h"
 
 namespace vantrel::cli {
 

@@ -62,9 +62,9 @@ bool BoardBus::open_simulated(BusRequest request, sim::SimBoard& board,
     for (const sim::Fault& fault : faults) {
         simulated_.inject(fault);
     }
-    BusChoice choice = choose_bus(
-        request, simulated_smbus_sysfs(board.pci().hub_id(), board.pci().smbus_base()),
-        simulated_, records);
+    BusChoice choice =
+        choose_bus(request, simulated_smbus_sysfs(board.pci().hub_id(), board.pci().smbus_base()),
+                   simulated_, records);
     path_ = bus_path_name(choice);
     if (choice.path != BusPath::Kernel) {
         refusal = choice.refusal;

@@ -118,8 +118,8 @@ BusChoice kernel_path(const SmbusSysfs& sysfs, I2cDevSystem& system, const BusRe
     if (!bus->open(failure)) {
         BusChoice choice =
             refuse(open_failure_text(failure, adapter, sysfs, records.device, system));
-        choice.held_elsewhere = failure.step == I2cDevOpenFailure::Step::Lock &&
-                                failure.error_number == EWOULDBLOCK;
+        choice.held_elsewhere =
+            failure.step == I2cDevOpenFailure::Step::Lock && failure.error_number == EWOULDBLOCK;
         return choice;
     }
     BusChoice choice;
