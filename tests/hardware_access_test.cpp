@@ -267,27 +267,37 @@ struct DropCase {
 
 class PrivilegeDrop : public ::testing::TestWithParam<DropCase> {};
 
-TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
-    Machine m;
-    m.fake.ids = GetParam().ids;
-    m.fake.environment = GetParam().environment;
+// The row's user, environment and accounts on a fresh machine.
+void arrange_users(Machine& m, const DropCase& row) {
+    m.fake.ids = row.ids;
+    m.fake.environment = row.environment;
     m.fake.accounts = {kAlice, {"bob", 1001, 101, "/home/bob"}};
-    if (GetParam().arrange != nullptr) {
-        GetParam().arrange(m.fake);
+    if (row.arrange != nullptr) {
+        row.arrange(m.fake);
     }
-    LinuxPortIo io(m.fake.system());
-    std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+}
 
-    EXPECT_EQ(access.status, GetParam().status) << message;
+// The identity calls made, in order, and the effective user they left.
+void expect_identity_steps(const Machine& m, const DropCase& row) {
     std::vector<std::string> identity;
     for (const auto& call : m.fake.calls) {
         if (call.rfind("set", 0) == 0 || call.rfind("capset", 0) == 0) {
             identity.push_back(call);
         }
     }
-    EXPECT_EQ(identity, GetParam().calls);
-    EXPECT_EQ(m.fake.ids.euid, GetParam().euid_after);
+    EXPECT_EQ(identity, row.calls);
+    EXPECT_EQ(m.fake.ids.euid, row.euid_after);
+}
+
+TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
+    Machine m;
+    arrange_users(m, GetParam());
+    LinuxPortIo io(m.fake.system());
+    std::string message;
+    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+
+    EXPECT_EQ(access.status, GetParam().status) << message;
+    expect_identity_steps(m, GetParam());
     if (GetParam().status == HardwareAccessStatus::CannotDropRoot) {
         EXPECT_NE(message.find("Cannot give up"), std::string::npos) << message;
         expect_nothing_granted(m, io);
@@ -297,26 +307,14 @@ TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
 // A program that needs no ports (the kernel's node is open) gives up root the same way.
 TEST_P(PrivilegeDrop, WithoutPortsBecomesTheInvokingUserTheSameWay) {
     Machine m;
-    m.fake.ids = GetParam().ids;
-    m.fake.environment = GetParam().environment;
-    m.fake.accounts = {kAlice, {"bob", 1001, 101, "/home/bob"}};
-    if (GetParam().arrange != nullptr) {
-        GetParam().arrange(m.fake);
-    }
+    arrange_users(m, GetParam());
     std::string message;
     const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message);
 
     const bool refused = GetParam().status == HardwareAccessStatus::CannotDropRoot;
     EXPECT_EQ(status, refused ? HardwareAccessStatus::CannotDropRoot : HardwareAccessStatus::Ready)
         << message;
-    std::vector<std::string> identity;
-    for (const auto& call : m.fake.calls) {
-        if (call.rfind("set", 0) == 0 || call.rfind("capset", 0) == 0) {
-            identity.push_back(call);
-        }
-    }
-    EXPECT_EQ(identity, GetParam().calls);
-    EXPECT_EQ(m.fake.ids.euid, GetParam().euid_after);
+    expect_identity_steps(m, GetParam());
     EXPECT_TRUE(m.fake.calls_starting("ioperm").empty());
 }
 
