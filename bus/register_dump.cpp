@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "bus/ascii_text.h"
+
 namespace vantrel {
 
 namespace {
@@ -11,38 +13,11 @@ namespace {
 constexpr std::size_t kCellsPerRow = 16;
 constexpr unsigned kLastRowAddress = 0xF0;
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && is_blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && is_blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // Splits off the next blank-separated word of `text`.
 std::string_view next_word(std::string_view& text) {
-    text = trim(text);
+    text = ascii::trim_blanks(text);
     std::size_t end = 0;
-    while (end < text.size() && !is_blank(text[end])) {
+    while (end < text.size() && !ascii::is_blank(text[end])) {
         ++end;
     }
     const std::string_view word = text.substr(0, end);
@@ -56,12 +31,12 @@ bool is_unread_cell(std::string_view cell) {
 
 bool is_cell(std::string_view cell) {
     return is_unread_cell(cell) ||
-           (cell.size() == 2 && hex_digit(cell[0]) >= 0 && hex_digit(cell[1]) >= 0);
+           (cell.size() == 2 && ascii::hex_digit(cell[0]) >= 0 && ascii::hex_digit(cell[1]) >= 0);
 }
 
 bool all_hex(std::string_view text) {
     for (const char c : text) {
-        if (hex_digit(c) < 0) {
+        if (ascii::hex_digit(c) < 0) {
             return false;
         }
     }
@@ -128,7 +103,7 @@ bool parse_register_dump(std::string_view text, std::span<std::uint8_t> bytes,
         if (colon == std::string_view::npos) {
             continue;
         }
-        const std::string_view address = trim(line.substr(0, colon));
+        const std::string_view address = ascii::trim_blanks(line.substr(0, colon));
         std::string_view cells = line.substr(colon + 1);
         std::string_view first_cells = cells;
         if (!all_hex(address) || !is_cell(next_word(first_cells))) {
@@ -142,7 +117,8 @@ bool parse_register_dump(std::string_view text, std::span<std::uint8_t> bytes,
         unsigned row = 0;
         for (const char c : address) {
             // Saturates, so that no number of digits can wrap round to a small row.
-            row = row > kLastRowAddress ? row : row * 16 + static_cast<unsigned>(hex_digit(c));
+            row =
+                row > kLastRowAddress ? row : row * 16 + static_cast<unsigned>(ascii::hex_digit(c));
         }
         if (row > kLastRowAddress) {
             error = at_line(line_number,
@@ -179,7 +155,8 @@ bool parse_register_dump(std::string_view text, std::span<std::uint8_t> bytes,
             if (is_unread_cell(cell) || index >= values.size()) {
                 continue;
             }
-            values[index] = static_cast<std::uint8_t>(hex_digit(cell[0]) * 16 + hex_digit(cell[1]));
+            values[index] = static_cast<std::uint8_t>(ascii::hex_digit(cell[0]) * 16 +
+                                                      ascii::hex_digit(cell[1]));
             seen[index] = true;
         }
         any_row = true;

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    qt::ProgramRecords records;
+    ProgramRecords records;
     std::unique_ptr<qt::Board> board;
     std::string refusal;
     if (line.simulate) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 
+#include "bus/ascii_text.h"
 #include "bus/pci_config.h"
 #include "bus/register_dump.h"
 #include "clockgen/registers.h"
@@ -23,58 +24,6 @@ constexpr unsigned kMaxMultiplier = 64 * kMultiplierScale;
 constexpr unsigned kMaxFaultByte = 32;
 constexpr unsigned kMaxCount = 1000000;
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int hex_digit(char c) {
-    if (is_digit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Decimal digits only: no sign, no blanks, no trailing text, at most `max`.
-bool parse_decimal(std::string_view text, unsigned max, unsigned& value) {
-    if (text.empty()) {
-        return false;
-    }
-    unsigned result = 0;
-    for (const char c : text) {
-        if (!is_digit(c)) {
-            return false;
-        }
-        result = result * 10 + static_cast<unsigned>(c - '0');
-        if (result > max) {
-            return false;
-        }
-    }
-    value = result;
-    return true;
-}
-
 // Hexadecimal digits with an optional 0x, at most `max`.
 bool parse_hex(std::string_view text, unsigned long long max, unsigned long long& value) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -85,7 +34,7 @@ bool parse_hex(std::string_view text, unsigned long long max, unsigned long long
     }
     unsigned long long result = 0;
     for (const char c : text) {
-        const int digit = hex_digit(c);
+        const int digit = ascii::hex_digit(c);
         if (digit < 0) {
             return false;
         }
@@ -106,11 +55,12 @@ bool parse_thousandths(std::string_view text, unsigned min, unsigned max, unsign
         point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
     unsigned units = 0;
     unsigned thousandths = 0;
-    if (!parse_decimal(whole, max / kMultiplierScale, units)) {
+    if (!ascii::parse_decimal(whole, max / kMultiplierScale, units)) {
         return false;
     }
     if (point != std::string_view::npos) {
-        if (fraction.empty() || fraction.size() > 3 || !parse_decimal(fraction, 999, thousandths)) {
+        if (fraction.empty() || fraction.size() > 3 ||
+            !ascii::parse_decimal(fraction, 999, thousandths)) {
             return false;
         }
         for (std::size_t i = fraction.size(); i < 3; ++i) {
@@ -162,7 +112,7 @@ constexpr Named kFaultActions[] = {
 template <std::size_t N>
 const Named* find_named(const Named (&table)[N], std::string_view name) {
     for (const Named& entry : table) {
-        if (equal_ignoring_case(entry.name, name)) {
+        if (ascii::equal_ignoring_case(entry.name, name)) {
             return &entry;
         }
     }
@@ -181,7 +131,7 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
     const std::string_view action = take_until(rest, ':');
     unsigned number = 0;
     if (action.starts_with("block-count=")) {
-        if (!parse_decimal(action.substr(12), kMaxByte, number)) {
+        if (!ascii::parse_decimal(action.substr(12), kMaxByte, number)) {
             reason = "block-count= takes a byte count from 0 to 255";
             return false;
         }
@@ -221,20 +171,20 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
             }
             fault.reg = static_cast<std::uint8_t>(reg);
         } else if (key == "nth" && has_value) {
-            if (has_nth || !parse_decimal(value, kMaxCount, number) || number == 0) {
+            if (has_nth || !ascii::parse_decimal(value, kMaxCount, number) || number == 0) {
                 reason = "nth= counts matching transfers from 1";
                 return false;
             }
             has_nth = true;
             fault.occurrence = number;
         } else if (key == "transfer" && has_value) {
-            if (fault.ordinal || !parse_decimal(value, kMaxCount, number) || number == 0) {
+            if (fault.ordinal || !ascii::parse_decimal(value, kMaxCount, number) || number == 0) {
                 reason = "transfer= counts every transfer from 1";
                 return false;
             }
             fault.ordinal = number;
         } else if (key == "byte" && has_value) {
-            if (has_byte || !parse_decimal(value, kMaxFaultByte, number)) {
+            if (has_byte || !ascii::parse_decimal(value, kMaxFaultByte, number)) {
                 reason = "byte= takes a data byte of a block transfer, 0 to 32";
                 return false;
             }
@@ -273,7 +223,7 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
 
 bool parse_group_delay(std::string_view text, unsigned& code) {
     for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
-        if (equal_ignoring_case(text, res::kGroupDelayItems[i])) {
+        if (ascii::equal_ignoring_case(text, res::kGroupDelayItems[i])) {
             code = static_cast<unsigned>(i);
             return true;
         }
@@ -341,8 +291,9 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             const std::string_view cpu = take_until(sdram, '/');
             unsigned cpu_divider = 0;
             unsigned sdram_divider = 0;
-            if (value.find('/') == std::string_view::npos || !parse_decimal(cpu, 6, cpu_divider) ||
-                !parse_decimal(sdram, 4, sdram_divider) ||
+            if (value.find('/') == std::string_view::npos ||
+                !ascii::parse_decimal(cpu, 6, cpu_divider) ||
+                !ascii::parse_decimal(sdram, 4, sdram_divider) ||
                 (cpu_divider != 3 && cpu_divider != 4 && cpu_divider != 6) ||
                 (sdram_divider != 3 && sdram_divider != 4)) {
                 return fail("the dividers are CPU/SDRAM: 3, 4 or 6, then 3 or 4 (e.g. 4/3)");
@@ -350,7 +301,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             parsed.cpu_divider = cpu_divider;
             parsed.sdram_divider = sdram_divider;
         } else if (key == "n" || key == "m" || key == "depth") {
-            if (!parse_decimal(value, kMaxByte, number)) {
+            if (!ascii::parse_decimal(value, kMaxByte, number)) {
                 return fail("a PLL register value from 0 to 255");
             }
             auto& field = key == "n"   ? parsed.pll_n
@@ -372,7 +323,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             }
             parsed.spread_on = value == "on";
         } else if (key == "model") {
-            if (!parse_decimal(value, kMaxSpreadModel, number)) {
+            if (!ascii::parse_decimal(value, kMaxSpreadModel, number)) {
                 return fail("the spread model is 0 to 7");
             }
             parsed.spread_model = number;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "bus/ascii_text.h"
 #include "sim/board_options.h"
 
 namespace vantrel::win32 {
@@ -34,22 +35,6 @@ std::vector<std::string> split_arguments(std::string_view text) {
     return arguments;
 }
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool same_switch(std::string_view given, std::string_view name) {
-    if (given.size() != name.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        if (lower(given[i]) != name[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool parse_command_line(std::string_view text, CommandLine& command, std::string& error) {
@@ -62,7 +47,7 @@ bool parse_command_line(std::string_view text, CommandLine& command, std::string
         const std::string_view body = std::string_view(argument).substr(1);
         const std::size_t colon = body.find(':');
         const std::string_view name = body.substr(0, colon);
-        if (same_switch(name, "simulate")) {
+        if (ascii::equal_ignoring_case(name, "simulate")) {
             parsed.simulate = true;
             parsed.board_options = colon == std::string_view::npos
                                        ? std::string()
@@ -73,11 +58,12 @@ bool parse_command_line(std::string_view text, CommandLine& command, std::string
             error = "\"" + argument + "\" takes no value";
             return false;
         }
-        if (same_switch(name, "load")) {
+        if (ascii::equal_ignoring_case(name, "load")) {
             parsed.load = true;
-        } else if (same_switch(name, "clearguard")) {
+        } else if (ascii::equal_ignoring_case(name, "clearguard")) {
             parsed.clear_guard = true;
-        } else if (same_switch(name, "?") || same_switch(name, "help")) {
+        } else if (ascii::equal_ignoring_case(name, "?") ||
+                   ascii::equal_ignoring_case(name, "help")) {
             parsed.help = true;
         } else {
             error = "unknown argument \"" + argument + "\"";

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/core/program_records.h"
 #include "app/core/setup_app.h"
 #include "app/core/startup_load.h"
 #include "bus/smbus_controller.h"
@@ -110,16 +111,6 @@ class Machine {
     SystemTiming* timing_ = &real_timing_;
 };
 
-// The program-wide records, alive for the whole run and handed down by reference.
-struct Records {
-    SmbusController controller;
-    DeviceAddress device_address;
-    RegisterShadow shadow;
-    ClockState clock;
-    SettingsKey settings_key;
-    VendorFlag vendor;
-};
-
 int clear_guard(platform::Win32Registry& registry) {
     platform::RegistryBootGuard guard(registry.create_or_open(kSettingsKeyPath));
     Win32MessageBoxes messages;
@@ -127,7 +118,7 @@ int clear_guard(platform::Win32Registry& registry) {
 }
 
 int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine& machine,
-                  Records& records) {
+                  ProgramRecords& records) {
     platform::Win32RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
     records.settings_key.key = key;
     platform::RegistryBootGuard guard(key);
@@ -157,7 +148,7 @@ int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine
 }
 
 int open_dialog(HINSTANCE instance, platform::Win32Registry& registry, Machine& machine,
-                Records& records) {
+                ProgramRecords& records) {
     Win32DialogFramework framework(instance);
     Win32CautionNotice caution(instance, framework);
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
@@ -202,7 +193,7 @@ int run_program(HINSTANCE instance, const char* command_line) {
         machine.refuse_ports();
     }
 
-    Records records;
+    ProgramRecords records;
     if (command.load) {
         return load_at_start(instance, registry, machine, records);
     }

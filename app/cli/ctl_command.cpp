@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/cli/boot_guard.h"
+#include "bus/ascii_text.h"
 
 namespace vantrel::cli {
 
@@ -58,22 +59,9 @@ constexpr unsigned kMaxModel = 7;
 // More digits than any frequency box could hold; the dialog's own check judges the rest.
 constexpr std::size_t kMaxFrequencyDigits = 6;
 
+// Ten digits at most, leading zeros included.
 bool parse_decimal(std::string_view text, unsigned max, unsigned& value) {
-    if (text.empty() || text.size() > 10) {
-        return false;
-    }
-    unsigned long long result = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        result = result * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (result > max) {
-        return false;
-    }
-    value = static_cast<unsigned>(result);
-    return true;
+    return text.size() <= 10 && ascii::parse_decimal(text, max, value);
 }
 
 // One piece of the simulated board's option list and the argument it came from.

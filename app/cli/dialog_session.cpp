@@ -21,18 +21,19 @@ void ConsoleDialogControls::misuse(const std::string& what) const {
     console_.err("vantrelctl: internal error: " + what + "\n");
 }
 
-DialogSession::DialogSession(const Machine& machine, Console& console,
-                             const SettingsKey& settings_key)
+DialogSession::DialogSession(const Machine& machine, Console& console)
     : machine_(machine),
-      settings_key_(settings_key),
+      settings_key_(machine.records.settings_key),
+      clock_(machine.records.clock),
+      vendor_(machine.records.vendor),
       controller_(machine.records.controller),
-      device_(machine.records.device),
+      device_(machine.records.device_address),
       shadow_(machine.records.shadow),
       controls_(console),
       messages_(console),
       cpu_meter_(clock_, machine.cpu, machine.timing, vendor_),
       dialog_({controls_, window_, messages_, cpu_meter_, machine.io, machine.sleeper, controller_,
-               device_, shadow_, clock_, settings_key, &machine.backend}) {}
+               device_, shadow_, clock_, settings_key_, &machine.backend}) {}
 
 namespace {
 

@@ -58,7 +58,7 @@ using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegis
 // as a user drives the dialog: it opens it, sets the controls and presses the buttons.
 class DialogSession {
   public:
-    DialogSession(const Machine& machine, Console& console, const SettingsKey& settings_key);
+    DialogSession(const Machine& machine, Console& console);
     DialogSession(const DialogSession&) = delete;
     DialogSession& operator=(const DialogSession&) = delete;
 
@@ -101,11 +101,11 @@ class DialogSession {
 
     Machine machine_;
     const SettingsKey& settings_key_;
+    ClockState& clock_;
+    VendorFlag& vendor_;
     SmbusController& controller_;
     const DeviceAddress& device_;
     RegisterShadow& shadow_;
-    ClockState clock_;
-    VendorFlag vendor_;
     ConsoleDialogControls controls_;
     HiddenDialogWindow window_;
     ConsoleMessageBoxes messages_;

@@ -13,12 +13,12 @@ namespace {
 
 class ThisMachine : public OpenMachine {
   public:
-    explicit ThisMachine(SmbusRecords& records) : records_(records) {}
+    explicit ThisMachine(ProgramRecords& records) : records_(records) {}
 
     bool open(platform::BusRequest request, std::string& message) {
         const platform::HardwareAccessStatus status = bus_.open_machine(
             request, io_, i2c_dev_,
-            {sleeper_, records_.controller, records_.device, records_.shadow}, message);
+            {sleeper_, records_.controller, records_.device_address, records_.shadow}, message);
         if (status != platform::HardwareAccessStatus::Ready) {
             if (!bus_.note().empty()) {
                 message += "\n" + bus_.note();
@@ -36,7 +36,7 @@ class ThisMachine : public OpenMachine {
     }
 
   private:
-    SmbusRecords& records_;
+    ProgramRecords& records_;
     platform::LinuxPortIo io_;
     platform::RealSleeper sleeper_;
     platform::NativeCpu cpu_;
@@ -47,8 +47,8 @@ class ThisMachine : public OpenMachine {
 
 }  // namespace
 
-std::unique_ptr<OpenMachine> open_this_machine(platform::BusRequest request, SmbusRecords& records,
-                                               std::string& message) {
+std::unique_ptr<OpenMachine> open_this_machine(platform::BusRequest request,
+                                               ProgramRecords& records, std::string& message) {
     auto machine = std::make_unique<ThisMachine>(records);
     if (!machine->open(request, message)) {
         return nullptr;

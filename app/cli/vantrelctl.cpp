@@ -238,7 +238,7 @@ int CtlRun::execute() {
         }
     }
 
-    SmbusRecords records;
+    ProgramRecords records;
     if (!command_.simulate) {
         std::string message;
         std::unique_ptr<OpenMachine> opened = env_.open_machine(command_.bus, records, message);
@@ -267,7 +267,8 @@ int CtlRun::execute() {
     platform::BoardBus bus;
     int status = kExitRefused;
     if (bus.open_simulated(command_.bus, board, command_.board.faults,
-                           {sleeper, records.controller, records.device, records.shadow}, error)) {
+                           {sleeper, records.controller, records.device_address, records.shadow},
+                           error)) {
         status = on_machine(
             {board, sleeper, board.cpu(), board.cpu(), *bus.backend(), records, bus.path()}, false);
     } else {
@@ -313,7 +314,7 @@ int CtlRun::on_machine(const Machine& machine, bool this_machine) {
     // Opened only now: on this machine root has been given up by here, so a settings directory
     // made on the way belongs to the user.
     std::optional<platform::RegFileRegistry> registry;
-    SettingsKey key;
+    SettingsKey& key = machine.records.settings_key;
     if (command_.command == Command::Save || command_.command == Command::Load) {
         registry.emplace(command_.settings_path.empty() ? env_.default_settings_path()
                                                         : command_.settings_path);
@@ -325,7 +326,7 @@ int CtlRun::on_machine(const Machine& machine, bool this_machine) {
                                           : " (" + registry->path() + ")"));
         }
     }
-    DialogSession session(machine, console_, key);
+    DialogSession session(machine, console_);
     const int status = command(session);
     if (guard_) {
         const std::string reason = session.shown().empty()

@@ -28,8 +28,8 @@ struct CtlEnvironment {
     Sleeper& real_sleeper;  // real time, for a simulated board whose pauses are real
     // This computer's hardware, for a command without --simulate, its bus reached as asked and
     // working on the records given; nullptr with the reason.
-    std::function<std::unique_ptr<OpenMachine>(platform::BusRequest request, SmbusRecords& records,
-                                               std::string& message)>
+    std::function<std::unique_ptr<OpenMachine>(platform::BusRequest request,
+                                               ProgramRecords& records, std::string& message)>
         open_machine;
     // The settings file when --settings names none.
     std::function<std::string()> default_settings_path;

@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/ascii_text.h"
+#include "platform/linux/text_file.h"
+
 namespace vantrel::platform {
 
 namespace {
@@ -48,35 +51,8 @@ struct Entry {
 
 using Document = std::vector<Entry>;
 
-bool is_space(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && is_space(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && is_space(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Registry key and value names compare without regard to ASCII case, as on Windows.
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upper(a[i]) != upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string upper_case(std::string_view text) {
@@ -87,19 +63,6 @@ std::string upper_case(std::string_view text) {
     return result;
 }
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // 1 to `max_digits` hexadecimal digits and nothing else.
 bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& value) {
     if (text.empty() || text.size() > max_digits) {
@@ -107,7 +70,7 @@ bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& val
     }
     std::uint32_t result = 0;
     for (char c : text) {
-        const int digit = hex_digit(c);
+        const int digit = ascii::hex_digit(c);
         if (digit < 0) {
             return false;
         }
@@ -118,7 +81,8 @@ bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& val
 }
 
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && same_name(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           ascii::equal_ignoring_case(text.substr(0, prefix.size()), prefix);
 }
 
 // A quoted string at the start of `text` with regedit's two escapes, \\ and \". On success
@@ -149,14 +113,14 @@ bool parse_quoted(std::string_view& text, std::string& out) {
 
 // "aa,bb,cc": bytes of one or two hexadecimal digits; an empty list is an empty value.
 bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
-    text = trim(text);
+    text = ascii::trim_blanks(text);
     if (text.empty()) {
         return true;
     }
     while (true) {
         const std::size_t comma = text.find(',');
         std::uint32_t byte = 0;
-        if (!parse_hex(trim(text.substr(0, comma)), 2, byte)) {
+        if (!parse_hex(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
             return false;
         }
         bytes.push_back(static_cast<std::uint8_t>(byte));
@@ -170,7 +134,7 @@ bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
 bool parse_data(std::string_view text, RegData& data, std::string& error) {
     if (!text.empty() && text.front() == '"') {
         std::string value;
-        if (!parse_quoted(text, value) || !trim(text).empty()) {
+        if (!parse_quoted(text, value) || !ascii::trim_blanks(text).empty()) {
             error = "a string value is not closed properly";
             return false;
         }
@@ -181,7 +145,7 @@ bool parse_data(std::string_view text, RegData& data, std::string& error) {
     }
     if (starts_with_nocase(text, "dword:")) {
         std::uint32_t value = 0;
-        if (!parse_hex(trim(text.substr(6)), 8, value)) {
+        if (!parse_hex(ascii::trim_blanks(text.substr(6)), 8, value)) {
             error = "a dword value needs 1 to 8 hexadecimal digits";
             return false;
         }
@@ -253,7 +217,7 @@ bool parse_document(std::string_view text, Document& doc, std::string& error) {
     }
     const PhysicalLines physical = split_lines(text);
     const std::vector<std::string>& lines = physical.lines;
-    if (lines.empty() || trim(lines[0]) != kSignature) {
+    if (lines.empty() || ascii::trim_blanks(lines[0]) != kSignature) {
         error = "the file does not begin with REGEDIT4";
         return false;
     }
@@ -262,7 +226,7 @@ bool parse_document(std::string_view text, Document& doc, std::string& error) {
     bool in_section = false;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::size_t number = i + 1;
-        const std::string_view line = trim(lines[i]);
+        const std::string_view line = ascii::trim_blanks(lines[i]);
         Entry entry{Entry::Kind::Blank, {lines[i]}, {}, {}, {}};
         if (line.empty()) {
             doc.push_back(std::move(entry));
@@ -299,12 +263,12 @@ bool parse_document(std::string_view text, Document& doc, std::string& error) {
             error = at_line(number, "a value name is not closed properly");
             return false;
         }
-        rest = trim(rest);
+        rest = ascii::trim_blanks(rest);
         if (rest.empty() || rest.front() != '=') {
             error = at_line(number, "a value name must be followed by =");
             return false;
         }
-        rest = trim(rest.substr(1));
+        rest = ascii::trim_blanks(rest.substr(1));
         // Long hex data goes on over further lines, each but the last ending in a backslash.
         std::string logical(rest);
         if (starts_with_nocase(logical, "hex")) {
@@ -316,7 +280,7 @@ bool parse_document(std::string_view text, Document& doc, std::string& error) {
                 }
                 ++i;
                 entry.lines.push_back(lines[i]);
-                logical += trim(lines[i]);
+                logical += ascii::trim_blanks(lines[i]);
             }
         }
         std::string what;
@@ -381,8 +345,9 @@ std::size_t find_value(const Document& doc, std::string_view key, std::string_vi
     for (std::size_t i = 0; i < doc.size(); ++i) {
         const Entry& entry = doc[i];
         if (entry.kind == Entry::Kind::Section) {
-            in_key = same_name(entry.key, key);
-        } else if (in_key && entry.kind == Entry::Kind::Value && same_name(entry.name, name)) {
+            in_key = ascii::equal_ignoring_case(entry.key, key);
+        } else if (in_key && entry.kind == Entry::Kind::Value &&
+                   ascii::equal_ignoring_case(entry.name, name)) {
             found = i;
         }
     }
@@ -404,7 +369,7 @@ void set_value(Document& doc, std::string_view key, std::string_view name, std::
     bool in_key = false;
     for (std::size_t i = 0; i < doc.size(); ++i) {
         if (doc[i].kind == Entry::Kind::Section) {
-            in_key = same_name(doc[i].key, key);
+            in_key = ascii::equal_ignoring_case(doc[i].key, key);
             if (in_key) {
                 insert_at = i + 1;
             }
@@ -460,28 +425,6 @@ std::string not_regular(const std::string& path, mode_t mode) {
     return path + " is not a regular file";
 }
 
-// Closes a descriptor on every way out.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-  private:
-    int fd_;
-};
-
 enum class FileState { Absent, Parsed, Damaged, Unusable };
 
 struct LoadedFile {
@@ -512,7 +455,8 @@ LoadedFile load_file(int dir_fd, const std::string& base, const std::string& pat
     }
     // O_NOFOLLOW and the second look close the gap in which the file could be swapped for a
     // link or a device after the first one; O_NONBLOCK keeps a FIFO from hanging the open.
-    Fd fd(::openat(dir_fd, base.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor fd(
+        ::openat(dir_fd, base.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         loaded.state = errno == ENOENT ? FileState::Absent : FileState::Unusable;
         loaded.problem = errno == ENOENT ? "" : "cannot read " + path + ": " + errno_text(errno);
@@ -526,21 +470,11 @@ LoadedFile load_file(int dir_fd, const std::string& base, const std::string& pat
     loaded.have_mode = true;
     loaded.mode = info.st_mode & 0777;
     std::string text;
-    char buffer[8192];
-    while (text.size() <= kMaxSettingsFileSize) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            loaded.state = FileState::Unusable;
-            loaded.problem = "cannot read " + path + ": " + errno_text(errno);
-            return loaded;
-        }
-        if (got == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
+    int error_number = 0;
+    if (!read_up_to(fd.get(), kMaxSettingsFileSize, text, error_number)) {
+        loaded.state = FileState::Unusable;
+        loaded.problem = "cannot read " + path + ": " + errno_text(error_number);
+        return loaded;
     }
     if (text.size() > kMaxSettingsFileSize) {
         loaded.state = FileState::Damaged;
@@ -724,7 +658,7 @@ bool RegFileRegistry::query(const std::string& key_path, std::string_view name,
                             std::uint32_t& value) {
     problem_.clear();
     const SplitPath where = split_path(path_);
-    Fd dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) {
         problem_ = "cannot open the directory " + where.dir + ": " + errno_text(errno);
         return false;
@@ -751,7 +685,7 @@ bool RegFileRegistry::query(const std::string& key_path, std::string_view name,
 bool RegFileRegistry::set(const std::string& key_path, std::string_view name, std::uint32_t value) {
     problem_.clear();
     const SplitPath where = split_path(path_);
-    Fd dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) {
         problem_ = "cannot open the directory " + where.dir + ": " + errno_text(errno);
         return false;
@@ -800,8 +734,8 @@ bool RegFileRegistry::set(const std::string& key_path, std::string_view name, st
                    errno_text(errno);
         return false;
     }
-    Fd out(::openat(dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0666));
+    FileDescriptor out(::openat(dir.get(), temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     auto fail = [&](const std::string& what) {
         const int error_number = errno;
         ::unlinkat(dir.get(), temp.c_str(), 0);

@@ -4,31 +4,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace vantrel::platform {
 
-namespace {
-
-// Closes the descriptor on every way out.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
+FileDescriptor::~FileDescriptor() {
+    if (fd_ >= 0) {
+        ::close(fd_);
     }
-    int get() const { return fd_; }
+}
 
-  private:
-    int fd_;
-};
-
-}  // namespace
+bool read_up_to(int fd, std::size_t limit, std::string& text, int& error_number) {
+    std::string content;
+    char chunk[16384];
+    while (content.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof chunk, limit + 1 - content.size());
+        const ssize_t got = ::read(fd, chunk, wanted);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error_number = errno;
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+    text = std::move(content);
+    return true;
+}
 
 bool read_small_file(const std::string& path, std::size_t limit, std::string& text,
                      std::string& error) {
@@ -59,20 +67,10 @@ bool read_small_file(const std::string& path, std::size_t limit, std::string& te
     // The file can grow while it is read: the limit holds for what is read, not only for the
     // size fstat saw.
     std::string content;
-    char chunk[16384];
-    while (content.size() <= limit) {
-        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        content.append(chunk, static_cast<std::size_t>(got));
+    int error_number = 0;
+    if (!read_up_to(fd.get(), limit, content, error_number)) {
+        error = std::strerror(error_number);
+        return false;
     }
     if (content.size() > limit) {
         error = "is larger than " + std::to_string(limit) + " bytes";

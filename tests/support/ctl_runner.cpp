@@ -16,13 +16,13 @@ constexpr unsigned kDetectionBlockWrites = 2;
 // chosen the way the simulated board's is.
 class BoardMachine : public cli::OpenMachine {
   public:
-    BoardMachine(cli::SmbusRecords& records, std::function<void(sim::SimBoard&)> done)
+    BoardMachine(ProgramRecords& records, std::function<void(sim::SimBoard&)> done)
         : records_(records), done_(std::move(done)) {}
     ~BoardMachine() override { done_(board); }
     bool open(platform::BusRequest request, std::string& refusal) {
         return bus_.open_simulated(
             request, board, {},
-            {board.time(), records_.controller, records_.device, records_.shadow}, refusal);
+            {board.time(), records_.controller, records_.device_address, records_.shadow}, refusal);
     }
     cli::Machine machine() override {
         return {board,           board.time(), board.cpu(), board.cpu(),
@@ -32,7 +32,7 @@ class BoardMachine : public cli::OpenMachine {
     sim::SimBoard board;
 
   private:
-    cli::SmbusRecords& records_;
+    ProgramRecords& records_;
     std::function<void(sim::SimBoard&)> done_;
     platform::BoardBus bus_;
 };
@@ -74,7 +74,7 @@ int CtlRunner::run(std::vector<std::string> args) {
         console,
         terminal,
         real_time,
-        [this, keep_board](platform::BusRequest request, cli::SmbusRecords& records,
+        [this, keep_board](platform::BusRequest request, ProgramRecords& records,
                            std::string& message) -> std::unique_ptr<cli::OpenMachine> {
             if (machine_refused) {
                 message = "no access to the hardware (test)";

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "bus/smbus_controller.h"
+#include "bus/smbus_transfers.h"
+#include "clockgen/clock_state.h"
+#include "cpu/cpu_info.h"
+#include "ui/registry.h"
+
+namespace vantrel {
+
+// The program-wide records: one of each for the whole run, owned where the program starts and
+// handed down by reference, so that a test builds fresh ones.
+struct ProgramRecords {
+    SmbusController controller;
+    DeviceAddress device_address;
+    RegisterShadow shadow;
+    ClockState clock;
+    SettingsKey settings_key;
+    VendorFlag vendor;
+};
+
+}  // namespace vantrel

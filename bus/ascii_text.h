@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// The small pieces of reading ASCII text that the register dump, the board options, the
+// settings file and the command lines all need. Locale-free on purpose: a file or an option
+// reads the same whatever the user's locale.
+namespace vantrel::ascii {
+
+constexpr bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A space or a tab.
+constexpr bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+constexpr std::string_view trim_blanks(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && is_blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The value of a hexadecimal digit of either case, or -1.
+constexpr int hex_digit(char c) {
+    if (is_digit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+constexpr char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Decimal digits only: no sign, no blanks, no trailing text, at most `max`. `value` is written
+// only on success.
+constexpr bool parse_decimal(std::string_view text, unsigned max, unsigned& value) {
+    if (text.empty()) {
+        return false;
+    }
+    unsigned long long result = 0;
+    for (const char c : text) {
+        if (!is_digit(c)) {
+            return false;
+        }
+        result = result * 10 + static_cast<unsigned>(c - '0');
+        if (result > max) {
+            return false;
+        }
+    }
+    value = static_cast<unsigned>(result);
+    return true;
+}
+
+}  // namespace vantrel::ascii
