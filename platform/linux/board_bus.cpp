@@ -12,15 +12,12 @@ HardwareAccessStatus BoardBus::open_machine(BusRequest request, LinuxPortIo& io,
     reason_ = choice.reason;
     if (choice.path == BusPath::Ports) {
         access_ = prepare_hardware_access({}, io, message);
-        backend_ = std::make_unique<PortSmbusBackend>(io, records.sleeper, records.controller,
-                                                      records.device, records.shadow);
-        if (access_.status == HardwareAccessStatus::Refused) {
+        if (access_.status == HardwareAccessStatus::Ready) {
+            backend_ = std::make_unique<PortSmbusBackend>(io, records.sleeper, records.controller,
+                                                          records.device, records.shadow);
+        } else if (access_.status == HardwareAccessStatus::Refused) {
             path_.clear();
             backend_ = std::make_unique<NoSmbusBackend>(records.controller, records.shadow);
-        }
-        if (access_.status != HardwareAccessStatus::Ready &&
-            access_.status != HardwareAccessStatus::Refused) {
-            backend_.reset();
         }
         return access_.status;
     }
