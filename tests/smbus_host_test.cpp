@@ -116,8 +116,8 @@ TEST(SmbusHostSequence, BlockWriteReadsFirstThenSendsThePatchedShadow) {
         out8(C, 0x54),  in8(S, 0x80),  in8(S, 0x80),    out8(B, 0x5A), out8(S, 0x80),
         in8(S, 0x80),   in8(S, 0x80),  out8(S, 0x80),  // byte done of the last byte cleared too
         in8(S, 0x82),   in8(S, 0x82),                  // completion wait and error test
-        sleep_ms(300),                                 // here the pause comes before the clean-up
-        in8(C, 0x00),   out8(S, 0xFF),
+        in8(C, 0x00),   out8(S, 0xFF),                 // clean-up, then the pause
+        sleep_ms(300),
     };
     expected.insert(expected.end(), write.begin(), write.end());
     EXPECT_EQ(f.io.log(), expected);
@@ -441,15 +441,15 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     {out8(S, 0xFF), in8(C, 0x00), out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x01),
                      out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54), in8(S, 0x82), in8(S, 0x82),
-                     out8(S, 0x80), in8(S, 0x82), in8(S, 0x82), sleep_ms(300), in8(C, 0x00),
-                     out8(S, 0xFF)}},
+                     out8(S, 0x80), in8(S, 0x82), in8(S, 0x82), in8(C, 0x00), out8(S, 0xFF),
+                     sleep_ms(300)}},
         LastByteRow{"ThreeBytes",
                     3,
                     {out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x03),
                      out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54),   in8(S, 0x82),  in8(S, 0x82),
                      out8(B, 0x5A),  out8(S, 0x80), in8(S, 0x82),    in8(S, 0x82),  out8(B, 0x00),
                      out8(S, 0x80),  in8(S, 0x82),  in8(S, 0x82),    out8(S, 0x80), in8(S, 0x82),
-                     in8(S, 0x82),   sleep_ms(300), in8(C, 0x00),    out8(S, 0xFF)}}),
+                     in8(S, 0x82),   in8(C, 0x00),  out8(S, 0xFF),   sleep_ms(300)}}),
     test::ByLabel());
 
 }  // namespace
