@@ -9,7 +9,8 @@ namespace vantrel::sim {
 namespace {
 
 constexpr std::uint8_t kWriteOneToClear = kSmbStatusIntr | kSmbStatusDevErr | kSmbStatusBusErr |
-                                          kSmbStatusFailed | kSmbStatusByteDone | 0x60;
+                                          kSmbStatusFailed | kSmbStatusSmbAlert | kSmbStatusInUse |
+                                          kSmbStatusByteDone;
 
 const char* register_name(std::uint16_t offset) {
     switch (offset) {
