@@ -9,7 +9,7 @@
 
 #include "bus/sleeper.h"
 #include "bus/smbus_host.h"
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 #include "sim/sim_board.h"
 #include "sim/sim_time.h"
 

@@ -10,7 +10,7 @@
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/sim_i2c_dev.h"
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 #include "sim/sim_board.h"
 
 namespace vantrel::platform {
