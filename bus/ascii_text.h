@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 // The small pieces of reading ASCII text that the register dump, the board options, the
@@ -45,6 +47,26 @@ constexpr char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+constexpr char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline std::string lower_case(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = lower(c);
+    }
+    return out;
+}
+
+inline std::string upper_case(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = upper(c);
+    }
+    return out;
+}
+
 constexpr bool equal_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -75,6 +97,34 @@ constexpr bool parse_decimal(std::string_view text, unsigned max, unsigned& valu
     }
     value = static_cast<unsigned>(result);
     return true;
+}
+
+// Hexadecimal digits of either case only, at most `max`. `value` is written only on success.
+constexpr bool parse_hex(std::string_view text, std::uint32_t max, std::uint32_t& value) {
+    if (text.empty()) {
+        return false;
+    }
+    unsigned long long result = 0;
+    for (const char c : text) {
+        const int digit = hex_digit(c);
+        if (digit < 0) {
+            return false;
+        }
+        result = result * 16 + static_cast<unsigned>(digit);
+        if (result > max) {
+            return false;
+        }
+    }
+    value = static_cast<std::uint32_t>(result);
+    return true;
+}
+
+// The text after a leading "0x" or "0X" that has digits behind it; otherwise the text itself.
+constexpr std::string_view without_hex_prefix(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+    }
+    return text;
 }
 
 }  // namespace vantrel::ascii

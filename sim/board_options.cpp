@@ -6,7 +6,7 @@
 #include "bus/ascii_text.h"
 #include "bus/pci_config.h"
 #include "bus/register_dump.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 #include "res/dialog_templates.h"
 
 namespace vantrel::sim {
@@ -400,18 +400,21 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
                           static_cast<std::uint8_t>(depth));
     }
 
-    const std::uint8_t reg21 = chip.reg(REG21);
-    const std::uint8_t reg22 = chip.reg(REG22);
-    if (options.delay_cpu || options.delay_pci || options.delay_sdram || options.delay_3v66) {
-        chip.set_delays(
-            options.delay_cpu.value_or((reg21 >> kReg21CpuDelayShift) & kDelayFieldMask),
-            options.delay_pci.value_or((reg21 >> kReg21PciDelayShift) & kDelayFieldMask),
-            options.delay_sdram.value_or((reg21 >> kReg21SdramDelayShift) & kDelayFieldMask),
-            options.delay_3v66.value_or((reg22 >> kReg223v66DelayShift) & kDelayFieldMask));
-    }
-    if (options.spread_on || options.spread_model) {
-        chip.set_spread(options.spread_on.value_or((chip.reg(REG00) & kReg00SpreadEnable) != 0),
-                        options.spread_model.value_or(reg22 & kReg22SpreadModelMask));
+    Reg21Fields reg21 = unpack_reg21(chip.reg(REG21));
+    Reg22Fields reg22 = unpack_reg22(chip.reg(REG22));
+    const auto code = [](std::optional<unsigned> option, std::uint8_t& field) {
+        if (option) {
+            field = static_cast<std::uint8_t>(*option);
+        }
+    };
+    code(options.delay_cpu, reg21.delay_cpu);
+    code(options.delay_pci, reg21.delay_pci);
+    code(options.delay_sdram, reg21.delay_sdram);
+    code(options.delay_3v66, reg22.delay_3v66);
+    code(options.spread_model, reg22.spread_model);
+    chip.set_fields(reg21, reg22);
+    if (options.spread_on) {
+        chip.set_spread(*options.spread_on);
     }
     if (options.multiplier) {
         board.cpu().set_multiplier(*options.multiplier);

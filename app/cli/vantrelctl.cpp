@@ -10,14 +10,16 @@
 #include "app/cli/ctl_command.h"
 #include "app/cli/dialog_session.h"
 #include "app/cli/simulated_board.h"
+#include "bus/ascii_text.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 #include "platform/linux/board_bus.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
 #include "sim/board_options.h"
+#include "ui/group_delay_names.h"
 
 namespace vantrel::cli {
 
@@ -42,23 +44,11 @@ std::string format(const char* pattern, Values... values) {
     return text;
 }
 
-std::string_view delay_name(std::uint8_t code) {
-    return code < std::size(res::kGroupDelayItems) ? res::kGroupDelayItems[code] : "?";
-}
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
 bool is_yes(const std::optional<std::string>& answer) {
     if (!answer) {
         return false;
     }
-    std::string text = lower(*answer);
+    std::string text = ascii::lower_case(*answer);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\t')) {
         text.pop_back();
     }
@@ -90,10 +80,10 @@ std::string show_text(DialogSession& session) {
     } else {
         out += format("CPU speed         : %8.3f MHz\n", double{clock.cpu_speed_mhz});
     }
-    out += "Group delay       : CPU " + std::string(delay_name(clock.delay_cpu)) + ", PCI " +
-           std::string(delay_name(clock.delay_pci)) + ", SDRAM " +
-           std::string(delay_name(clock.delay_sdram)) + ", 3V66 " +
-           std::string(delay_name(clock.delay_3v66)) + "\n";
+    out += "Group delay       : CPU " + std::string(group_delay_name(clock.delay_cpu)) + ", PCI " +
+           std::string(group_delay_name(clock.delay_pci)) + ", SDRAM " +
+           std::string(group_delay_name(clock.delay_sdram)) + ", 3V66 " +
+           std::string(group_delay_name(clock.delay_3v66)) + "\n";
     out += format("Spread spectrum   : %s, depth %u, model %u\n",
                   (session.shadow()[REG00] & kReg00SpreadEnable) != 0 ? "on" : "off",
                   clock.spread_depth, clock.spread_model);
@@ -106,7 +96,7 @@ std::string show_json(DialogSession& session) {
     const auto delay = [](std::uint8_t code) {
         // Appended, not prepended: GCC 12 at -O3 warns falsely of overlapping copies otherwise.
         std::string quoted(1, '"');
-        quoted += lower(delay_name(code));
+        quoted += ascii::lower_case(group_delay_name(code));
         quoted += '"';
         return quoted;
     };
@@ -139,32 +129,25 @@ std::string show_json(DialogSession& session) {
     return out;
 }
 
-// What the dialog and the chip held before a change, to put back when it is not kept.
+// What the dialog and the chip held before a change, to put back when it is not kept: the
+// apply's own snapshot of ClockState, and besides it the controls, the measured CPU speed and
+// the registers an apply writes.
 struct Previous {
+    ApplySnapshot clock;
     int selections[std::size(kLists)];
     int check;
-    std::uint8_t pll_n;
-    std::uint8_t pll_m;
-    float vco_mhz;
-    float cpu_ext_mhz;
-    float pci_mhz;
     float cpu_speed_mhz;
     std::uint8_t registers[std::size(kAppliedRegisters)];
 };
 
 Previous remember(DialogSession& session) {
     Previous p{};
+    p.clock = take_snapshot(session.clock());
     for (std::size_t i = 0; i < std::size(kLists); ++i) {
         p.selections[i] = session.controls().selection(kLists[i]);
     }
     p.check = session.controls().check_state(IDC_SPREAD_ENABLE);
-    const ClockState& clock = session.clock();
-    p.pll_n = clock.pll_n;
-    p.pll_m = clock.pll_m;
-    p.vco_mhz = clock.vco_mhz;
-    p.cpu_ext_mhz = clock.cpu_ext_mhz;
-    p.pci_mhz = clock.pci_mhz;
-    p.cpu_speed_mhz = clock.cpu_speed_mhz;
+    p.cpu_speed_mhz = session.clock().cpu_speed_mhz;
     for (std::size_t i = 0; i < std::size(kAppliedRegisters); ++i) {
         p.registers[i] = session.shadow()[kAppliedRegisters[i]];
     }
@@ -508,7 +491,7 @@ bool CtlRun::put_back(DialogSession& session, const Previous& before) {
     }
     if (command_.step_mhz) {
         for (const int at : steps_between(static_cast<int>(session.clock().cpu_ext_mhz),
-                                          static_cast<int>(before.cpu_ext_mhz),
+                                          static_cast<int>(before.clock.cpu_ext_mhz),
                                           static_cast<int>(*command_.step_mhz))) {
             say(format("step back: %d MHz", at));
             controls.set_text(IDC_FREQ_EDIT, std::to_string(at));
@@ -521,12 +504,7 @@ bool CtlRun::put_back(DialogSession& session, const Previous& before) {
             }
         }
     }
-    ClockState& clock = session.clock();
-    clock.pll_n = before.pll_n;
-    clock.pll_m = before.pll_m;
-    clock.vco_mhz = before.vco_mhz;
-    clock.cpu_ext_mhz = before.cpu_ext_mhz;
-    clock.pci_mhz = before.pci_mhz;
+    restore_snapshot(session.clock(), before.clock);
     controls.set_text(IDC_FREQ_EDIT, "");
     if (!session.run_settings()) {
         say("could not put the previous settings back");
@@ -542,41 +520,15 @@ bool CtlRun::verify(DialogSession& session, const Previous& before) {
     const bool read = session.read_registers(kAppliedRegisters, values);
     const ClockState& clock = session.clock();
     const int check = session.controls().check_state(IDC_SPREAD_ENABLE);
-    struct Expected {
-        std::uint8_t reg;
-        std::uint8_t mask;
-        std::uint8_t value;
-        const char* what;
-    };
-    const auto field = [](unsigned code, unsigned shift, unsigned mask) {
-        return static_cast<std::uint8_t>((code & mask) << shift);
-    };
-    std::vector<Expected> expected = {
-        {REG11, 0xFF, clock.pll_n, "PLL N"},
-        {REG12, 0xFF, static_cast<std::uint8_t>(clock.pll_n - clock.spread_depth),
-         "PLL N minus the spread depth"},
-        {REG13, 0xFF, clock.pll_m, "PLL M"},
-        {REG21, 0x3F,
-         static_cast<std::uint8_t>(
-             field(clock.delay_cpu, kReg21CpuDelayShift, kDelayFieldMask) |
-             field(clock.delay_pci, kReg21PciDelayShift, kDelayFieldMask) |
-             field(clock.delay_sdram, kReg21SdramDelayShift, kDelayFieldMask)),
-         "group delays of CPU, PCI and SDRAM"},
-        {REG22, 0xC7,
-         static_cast<std::uint8_t>(field(clock.delay_3v66, kReg223v66DelayShift, kDelayFieldMask) |
-                                   field(clock.spread_model, 0, kReg22SpreadModelMask)),
-         "3V66 group delay and spread model"},
-    };
+    std::optional<bool> spread_on;
     if (check == kBstChecked || check == kBstUnchecked) {
-        expected.push_back({REG00, kReg00SpreadEnable,
-                            check == kBstChecked ? kReg00SpreadEnable : std::uint8_t{0},
-                            "spread spectrum on or off"});
+        spread_on = check == kBstChecked;
     }
     bool same = read;
     if (!read) {
         say("verify: the chip's enhanced mode could not be entered or left");
     }
-    for (const Expected& e : expected) {
+    for (const RegisterExpectation& e : applied_expectations(clock, spread_on)) {
         if (!values[e.reg]) {
             say(format("verify: REG%02X could not be read", e.reg));
             same = false;
@@ -588,11 +540,12 @@ bool CtlRun::verify(DialogSession& session, const Previous& before) {
             same = false;
         }
     }
-    if (before.cpu_speed_mhz == 0.0f || clock.cpu_speed_mhz == 0.0f || before.cpu_ext_mhz <= 0.0f) {
+    if (before.cpu_speed_mhz == 0.0f || clock.cpu_speed_mhz == 0.0f ||
+        before.clock.cpu_ext_mhz <= 0.0f) {
         say("verify: the running clock is not checked: the CPU speed cannot be measured here");
     } else {
-        const double meant =
-            double{before.cpu_speed_mhz} / double{before.cpu_ext_mhz} * double{clock.cpu_ext_mhz};
+        const double meant = double{before.cpu_speed_mhz} / double{before.clock.cpu_ext_mhz} *
+                             double{clock.cpu_ext_mhz};
         const double measured = clock.cpu_speed_mhz;
         if (std::fabs(measured - meant) > kSpeedToleranceMhz + kSpeedToleranceShare * meant) {
             say(
