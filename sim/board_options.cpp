@@ -7,7 +7,7 @@
 #include "bus/pci_config.h"
 #include "bus/register_dump.h"
 #include "clockgen/register_codec.h"
-#include "res/dialog_templates.h"
+#include "ui/group_delay_names.h"
 
 namespace vantrel::sim {
 
@@ -25,26 +25,8 @@ constexpr unsigned kMaxFaultByte = 32;
 constexpr unsigned kMaxCount = 1000000;
 
 // Hexadecimal digits with an optional 0x, at most `max`.
-bool parse_hex(std::string_view text, unsigned long long max, unsigned long long& value) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-    }
-    if (text.empty()) {
-        return false;
-    }
-    unsigned long long result = 0;
-    for (const char c : text) {
-        const int digit = ascii::hex_digit(c);
-        if (digit < 0) {
-            return false;
-        }
-        result = result * 16 + static_cast<unsigned>(digit);
-        if (result > max) {
-            return false;
-        }
-    }
-    value = result;
-    return true;
+bool parse_hex(std::string_view text, std::uint32_t max, std::uint32_t& value) {
+    return ascii::parse_hex(ascii::without_hex_prefix(text), max, value);
 }
 
 // A decimal such as 7.5, in thousandths, within [min, max].
@@ -157,7 +139,7 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
         std::string_view value = field;
         const std::string_view key = take_until(value, '=');
         const bool has_value = field.find('=') != std::string_view::npos;
-        unsigned long long reg = 0;
+        std::uint32_t reg = 0;
         if (const Named* kind = has_value ? nullptr : find_named(kTransferKinds, field)) {
             if (fault.kind) {
                 reason = "more than one transfer kind";
@@ -221,16 +203,6 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
 
 }  // namespace
 
-bool parse_group_delay(std::string_view text, unsigned& code) {
-    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
-        if (ascii::equal_ignoring_case(text, res::kGroupDelayItems[i])) {
-            code = static_cast<unsigned>(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error) {
     if (!text.empty() && text.back() == ',') {
         error = "\"" + std::string(text) + "\": the list ends with a comma";
@@ -272,7 +244,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
         given[key_index] = true;
 
         unsigned number = 0;
-        unsigned long long id = 0;
+        std::uint32_t id = 0;
         if (key == "hub") {
             if (const Named* hub = find_named(kHubs, value)) {
                 parsed.hub_id = hub->value;

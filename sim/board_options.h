@@ -55,10 +55,6 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error);
 
-// A group delay as the dialog's lists name it ("None", "150ps", "300ps", "450ps"), in any case,
-// as its code 0 to 3.
-bool parse_group_delay(std::string_view text, unsigned& code);
-
 // The option list as --help prints it, one option a line.
 std::string_view board_options_help();
 
