@@ -79,6 +79,11 @@ constexpr bool equal_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
+constexpr bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           equal_ignoring_case(text.substr(0, prefix.size()), prefix);
+}
+
 // Decimal digits only: no sign, no blanks, no trailing text, at most `max`. `value` is written
 // only on success.
 constexpr bool parse_decimal(std::string_view text, unsigned max, unsigned& value) {
@@ -117,6 +122,12 @@ constexpr bool parse_hex(std::string_view text, std::uint32_t max, std::uint32_t
     }
     value = static_cast<std::uint32_t>(result);
     return true;
+}
+
+// 1 to `max_digits` hexadecimal digits (at most 8) and nothing else.
+constexpr bool parse_hex_digits(std::string_view text, std::size_t max_digits,
+                                std::uint32_t& value) {
+    return text.size() <= max_digits && parse_hex(text, 0xFFFFFFFFu, value);
 }
 
 // The text after a leading "0x" or "0X" that has digits behind it; otherwise the text itself.

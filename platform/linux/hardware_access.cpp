@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/ascii_text.h"
+
 namespace vantrel::platform {
 
 namespace {
@@ -147,23 +149,10 @@ HardwareAccessStatus check_and_grant(const HardwareAccessOptions& options, Linux
     return HardwareAccessStatus::Ready;
 }
 
-// A user or group ID as sudo and pkexec write it: decimal digits only.
+// A user or group ID as sudo and pkexec write it: at most ten decimal digits; (uid_t)-1 means
+// "no change" to the system calls and is refused.
 bool parse_id(const std::string& text, unsigned& id) {
-    if (text.empty() || text.size() > 10) {
-        return false;
-    }
-    unsigned long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value >= 0xFFFFFFFFull) {  // (uid_t)-1 means "no change" to the system calls
-        return false;
-    }
-    id = static_cast<unsigned>(value);
-    return true;
+    return text.size() <= 10 && ascii::parse_decimal(text, 0xFFFFFFFEu, id);
 }
 
 struct Target {
