@@ -29,6 +29,15 @@ constexpr std::string_view trim_blanks(std::string_view text) {
     return text;
 }
 
+// Splits `text` at the first `separator`: returns what comes before it and leaves `text` after
+// it (empty when there is none).
+constexpr std::string_view take_until(std::string_view& text, char separator) {
+    const std::size_t at = text.find(separator);
+    const std::string_view head = text.substr(0, at);
+    text.remove_prefix(at == std::string_view::npos ? text.size() : at + 1);
+    return head;
+}
+
 // The value of a hexadecimal digit of either case, or -1.
 constexpr int hex_digit(char c) {
     if (is_digit(c)) {
