@@ -39,9 +39,8 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
     if (options.hub_id) {
         board.pci().set_hub_id(*options.hub_id);
     }
-    if (options.unprogrammed_base) {
-        // The base register then reads 0x0001: only its I/O-space bit.
-        board.pci().set_smbus_base(0);
+    if (options.smbus_base_register) {
+        board.pci().set_smbus_base_register(*options.smbus_base_register);
     }
     if (options.cpu_divider && options.sdram_divider) {
         chip.set_straps(*options.cpu_divider, *options.sdram_divider);
