@@ -43,13 +43,13 @@ int main(int argc, char** argv) {
     std::string refusal;
     if (line.simulate) {
         auto simulated = std::make_unique<qt::SimulatedBoard>(records.clock, records.vendor);
-        std::string notice;
-        if (!simulated->configure(*line.simulate, error, notice)) {
+        std::string note;
+        if (!simulated->configure(*line.simulate, error, note)) {
             std::fprintf(stderr, "vantrel: --simulate: %s\n", error.c_str());
             return kBadUsage;
         }
-        if (!notice.empty()) {
-            std::fprintf(stderr, "vantrel: %s\n", notice.c_str());
+        if (!note.empty()) {
+            std::fprintf(stderr, "vantrel: %s\n", note.c_str());
         }
         // A refusal is shown as the run's first message, as on this machine.
         simulated->choose_bus(line.bus, records.controller, records.device_address, records.shadow,

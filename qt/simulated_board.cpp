@@ -5,14 +5,14 @@
 namespace vantrel::qt {
 
 bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& error,
-                               std::string& notice) {
+                               std::string& note) {
     std::string dump;
     if (!options.dump_path.empty() &&
         !platform::read_small_file(options.dump_path, sim::kMaxDumpFileBytes, dump, error)) {
         error = "dump=" + options.dump_path + ": " + error;
         return false;
     }
-    if (!sim::apply_board_options(options, dump, board_, error, notice)) {
+    if (!sim::apply_board_options(options, dump, board_, error, note)) {
         return false;
     }
     real_pauses_ = options.real_pauses;
@@ -22,9 +22,9 @@ bool SimulatedBoard::configure(const sim::BoardOptions& options, std::string& er
 
 bool SimulatedBoard::choose_bus(platform::BusRequest request, SmbusController& controller,
                                 const DeviceAddress& device, RegisterShadow& shadow,
-                                std::string& refusal) {
+                                std::string& error) {
     return bus_.open_simulated(request, board_, faults_, {sleeper(), controller, device, shadow},
-                               refusal);
+                               error);
 }
 
 Sleeper& SimulatedBoard::sleeper() {

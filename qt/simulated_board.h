@@ -18,16 +18,16 @@ class SimulatedBoard : public Board {
         : meter_(clock, board_.cpu(), board_.cpu(), vendor) {}
 
     // Builds the board the options describe, reading the register dump they name. On failure
-    // returns false and says why; on success `notice` is what the user should still be told
+    // returns false and says why; on success `note` is what the user should still be told
     // about the board (what a partial dump left out), or empty.
-    bool configure(const sim::BoardOptions& options, std::string& error, std::string& notice);
+    bool configure(const sim::BoardOptions& options, std::string& error, std::string& note);
 
     // The way to the board's bus. Over the kernel path its chip answers through a simulated
     // i2c-dev node in front of the board's hub, with the options' faults injected there, chosen
     // as on a machine whose kernel holds that hub. Otherwise its ports are driven directly. On
-    // refusal returns false and `refusal` says why; the board then has no bus at all.
+    // refusal returns false and `error` says why; the board then has no bus at all.
     bool choose_bus(platform::BusRequest request, SmbusController& controller,
-                    const DeviceAddress& device, RegisterShadow& shadow, std::string& refusal);
+                    const DeviceAddress& device, RegisterShadow& shadow, std::string& error);
 
     PortIo& io() override { return board_; }
     Sleeper& sleeper() override;

@@ -45,11 +45,11 @@ inline constexpr std::size_t kMaxDumpFileBytes = 1024 * 1024;
 
 // Builds the board the options describe (sim/board_setup.cpp): the dump first, then every other
 // option on top of it. `dump_text` is the content of options.dump_path, read by the caller (empty
-// when there is none). On failure returns false with the reason. On success `notice` is what the
+// when there is none). On failure returns false with the reason. On success `note` is what the
 // user should still be told (the registers a partial dump did not give), or empty.
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
-                         std::string& error, std::string& notice);
-// The same, for a caller that has nowhere to show a notice.
+                         std::string& error, std::string& note);
+// The same, for a caller that has nowhere to show a note.
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error);
 

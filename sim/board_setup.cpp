@@ -7,8 +7,8 @@
 namespace vantrel::sim {
 
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
-                         std::string& error, std::string& notice) {
-    notice.clear();
+                         std::string& error, std::string& note) {
+    note.clear();
     SimClockChip& chip = board.chip();
     if (!options.dump_path.empty()) {
         std::array<bool, kSimChipRegisters> given{};
@@ -19,8 +19,8 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
         }
         const std::string missing = describe_missing_registers(given);
         if (!missing.empty()) {
-            notice = options.dump_path + " gives no value for registers " + missing +
-                     "; the simulated chip keeps its own";
+            note = options.dump_path + " gives no value for registers " + missing +
+                   "; the simulated chip keeps its own";
         }
     }
 
@@ -77,8 +77,8 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
 
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error) {
-    std::string notice;
-    return apply_board_options(options, dump_text, board, error, notice);
+    std::string note;
+    return apply_board_options(options, dump_text, board, error, note);
 }
 
 }  // namespace vantrel::sim

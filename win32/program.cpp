@@ -68,13 +68,13 @@ class Machine {
             return false;
         }
         board_.emplace();
-        std::string notice;
-        if (!sim::apply_board_options(options, dump, *board_, error, notice)) {
+        std::string note;
+        if (!sim::apply_board_options(options, dump, *board_, error, note)) {
             say("/simulate: " + error, MB_ICONHAND);
             return false;
         }
-        if (!notice.empty()) {
-            say("/simulate: " + notice, MB_ICONINFORMATION);
+        if (!note.empty()) {
+            say("/simulate: " + note, MB_ICONINFORMATION);
         }
         io_ = &*board_;
         cpu_ = &board_->cpu();

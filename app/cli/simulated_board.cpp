@@ -5,7 +5,7 @@
 namespace vantrel::cli {
 
 bool build_simulated_board(const sim::BoardOptions& options, sim::SimBoard& board,
-                           std::string& error, std::string& notice) {
+                           std::string& error, std::string& note) {
     std::string dump_text;
     if (!options.dump_path.empty()) {
         std::string reason;
@@ -15,7 +15,7 @@ bool build_simulated_board(const sim::BoardOptions& options, sim::SimBoard& boar
             return false;
         }
     }
-    return sim::apply_board_options(options, dump_text, board, error, notice);
+    return sim::apply_board_options(options, dump_text, board, error, note);
 }
 
 }  // namespace vantrel::cli

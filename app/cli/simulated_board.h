@@ -9,8 +9,8 @@ namespace vantrel::cli {
 
 // Builds the simulated board from its options, reading the register dump they name (a regular
 // file of at most sim::kMaxDumpFileBytes). On failure returns false with a message that names
-// the file or the option; on success `notice` is what the user should still be told, or empty.
+// the file or the option; on success `note` is what the user should still be told, or empty.
 bool build_simulated_board(const sim::BoardOptions& options, sim::SimBoard& board,
-                           std::string& error, std::string& notice);
+                           std::string& error, std::string& note);
 
 }  // namespace vantrel::cli

@@ -74,13 +74,13 @@ int CtlRun::execute() {
 
     sim::SimBoard board;
     std::string error;
-    std::string notice;
-    if (!build_simulated_board(command_.board, board, error, notice)) {
+    std::string note;
+    if (!build_simulated_board(command_.board, board, error, note)) {
         say(error);
         return kExitUsage;
     }
-    if (!notice.empty()) {
-        say("note: " + notice);
+    if (!note.empty()) {
+        say("note: " + note);
     }
     sim::PacedSleeper paced(board.time(), env_.real_sleeper);
     Sleeper& sleeper = command_.board.real_pauses ? static_cast<Sleeper&>(paced) : board.time();

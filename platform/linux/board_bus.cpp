@@ -47,7 +47,7 @@ HardwareAccessStatus BoardBus::open_machine(BusRequest request, LinuxPortIo& io,
 
 bool BoardBus::open_simulated(BusRequest request, sim::SimBoard& board,
                               std::span<const sim::Fault> faults, const BusRecords& records,
-                              std::string& refusal) {
+                              std::string& error) {
     if (request != BusRequest::Kernel) {
         // No kernel driver holds a simulated hub unless asked to.
         backend_ = std::make_unique<PortSmbusBackend>(board, records.sleeper, records.controller,
@@ -64,7 +64,7 @@ bool BoardBus::open_simulated(BusRequest request, sim::SimBoard& board,
                    simulated_, records);
     path_ = bus_path_name(choice);
     if (choice.path != BusPath::Kernel) {
-        refusal = choice.refusal;
+        error = choice.refusal;
         backend_ = std::make_unique<NoSmbusBackend>(records.controller, records.shadow);
         return false;
     }

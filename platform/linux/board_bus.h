@@ -31,10 +31,10 @@ class BoardBus {
     // A simulated board: its ports, unless the kernel path is asked for. That goes through a
     // simulated i2c-dev node in front of the board's hub, chosen as on a machine whose kernel
     // holds that hub, with `faults` injected there instead of at the ports. On refusal returns
-    // false with why in `refusal`; the backend then finds nothing.
+    // false with why in `error`; the backend then finds nothing.
     bool open_simulated(BusRequest request, sim::SimBoard& board,
                         std::span<const sim::Fault> faults, const BusRecords& records,
-                        std::string& refusal);
+                        std::string& error);
 
     // Null until a choice is made.
     SmbusBackend* backend() { return backend_.get(); }

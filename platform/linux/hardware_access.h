@@ -35,7 +35,7 @@ class InstanceLock {
 
     // Takes the lock without waiting. On failure says why; `held_elsewhere` tells a lock held by
     // another process from a lock file that cannot be used.
-    bool acquire(const std::string& path, bool& held_elsewhere, std::string& message);
+    bool acquire(const std::string& path, bool& held_elsewhere, std::string& error);
     bool held() const { return fd_ >= 0; }
     void release();
 

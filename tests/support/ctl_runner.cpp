@@ -19,10 +19,10 @@ class BoardMachine : public cli::OpenMachine {
     BoardMachine(ProgramRecords& records, std::function<void(sim::SimBoard&)> done)
         : records_(records), done_(std::move(done)) {}
     ~BoardMachine() override { done_(board); }
-    bool open(platform::BusRequest request, std::string& refusal) {
+    bool open(platform::BusRequest request, std::string& error) {
         return bus_.open_simulated(
             request, board, {},
-            {board.time(), records_.controller, records_.device_address, records_.shadow}, refusal);
+            {board.time(), records_.controller, records_.device_address, records_.shadow}, error);
     }
     cli::Machine machine() override {
         return {board,           board.time(), board.cpu(), board.cpu(),
