@@ -14,6 +14,7 @@
 #include "qt/printed_messages.h"
 #include "qt/screenshot_caution_notice.h"
 #include "qt/screenshot_framework.h"
+#include "ui/cpu_speed_meter.h"
 
 namespace vantrel::qt {
 
@@ -31,8 +32,8 @@ bool report_picture(bool rendered, const std::string& path, const std::string& e
 
 }  // namespace
 
-int run_program(const CommandLine& line, Board& board, ProgramRecords& records,
-                const std::string& refusal, std::chrono::steady_clock::time_point start) {
+int run_program(const CommandLine& line, Machine& machine, ProgramRecords& records,
+                std::chrono::steady_clock::time_point start) {
     platform::RegFileRegistry registry(
         line.settings_path.empty() ? platform::default_settings_path() : line.settings_path);
     IconLibrary icons;
@@ -42,23 +43,16 @@ int run_program(const CommandLine& line, Board& board, ProgramRecords& records,
     PrintedMessages printed(stderr);
     MessageBoxes& messages = screenshot ? static_cast<MessageBoxes&>(printed) : boxes;
 
-    if (!refusal.empty()) {
-        messages.show(refusal, kErrorCaption, MessageButtons::Ok, MessageIcon::Stop);
+    if (!machine.refusal().empty()) {
+        messages.show(machine.refusal(), kErrorCaption, MessageButtons::Ok, MessageIcon::Stop);
     }
 
-    const MainDialogEnvironment env{window.controls(),
-                                    window,
-                                    messages,
-                                    board.cpu_meter(),
-                                    board.io(),
-                                    board.sleeper(),
-                                    records.controller,
-                                    records.device_address,
-                                    records.shadow,
-                                    records.clock,
-                                    records.settings_key,
-                                    board.backend()};
-    window.set_bus_path(board.bus_path());
+    MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
+    const MainDialogEnvironment env{window.controls(), window,
+                                    messages,          meter,
+                                    machine.backend(), records.controller,
+                                    records.clock,     records.settings_key};
+    window.set_bus_path(machine.bus_path());
 
     int status = 0;
     if (screenshot) {

@@ -100,7 +100,7 @@ void CautionTest::notice() {
     platform::RegFileRegistry registry(path);
     qt::ModalFramework framework(h.window);
     qt::ModalCautionNotice caution(h.icons);
-    SetupApp app(framework, registry, caution, h.settings_key, h.env());
+    SetupApp app(framework, registry, caution, h.records.settings_key, h.env());
 
     ModalUser user;
     std::optional<NoticeSeen> notice;

@@ -1,4 +1,4 @@
-#include "platform/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_i2c_dev.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,31 +6,31 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 
-namespace vantrel::platform {
+namespace vantrel::sim {
 
 namespace {
 
-int error_of(sim::FaultAction action) {
+int error_of(FaultAction action) {
     switch (action) {
-        case sim::FaultAction::Timeout:
+        case FaultAction::Timeout:
             return ETIMEDOUT;
-        case sim::FaultAction::DeviceError:
+        case FaultAction::DeviceError:
             return ENXIO;
-        case sim::FaultAction::BusError:
+        case FaultAction::BusError:
             return EAGAIN;
-        case sim::FaultAction::BlockCount:
-        case sim::FaultAction::DropWrite:
+        case FaultAction::BlockCount:
+        case FaultAction::DropWrite:
             break;
     }
     return 0;
 }
 
-sim::TransferKind kind_of(std::uint8_t read_write, std::uint32_t size) {
+TransferKind kind_of(std::uint8_t read_write, std::uint32_t size) {
     const bool reading = read_write == I2C_SMBUS_READ;
     if (size == I2C_SMBUS_BLOCK_DATA) {
-        return reading ? sim::TransferKind::BlockRead : sim::TransferKind::BlockWrite;
+        return reading ? TransferKind::BlockRead : TransferKind::BlockWrite;
     }
-    return reading ? sim::TransferKind::WordRead : sim::TransferKind::WordWrite;
+    return reading ? TransferKind::WordRead : TransferKind::WordWrite;
 }
 
 }  // namespace
@@ -105,14 +105,14 @@ int SimulatedI2cDev::smbus(void* arg) {
         return -EOPNOTSUPP;
     }
     i2c_smbus_data& data = *args.data;
-    const sim::TransferKind kind = kind_of(args.read_write, args.size);
+    const TransferKind kind = kind_of(args.read_write, args.size);
     const auto wire_address =
         static_cast<std::uint8_t>(address_ << 1 | (args.read_write == I2C_SMBUS_READ ? 1 : 0));
-    records_.push_back(sim::TransferRecord{kind, wire_address, args.command, {}, false});
-    sim::TransferRecord& record = records_.back();
+    records_.push_back(TransferRecord{kind, wire_address, args.command, {}, false});
+    TransferRecord& record = records_.back();
 
     ++transfers_started_;
-    const std::optional<sim::Fault> fault = faults_.next(kind, args.command);
+    const std::optional<Fault> fault = faults_.next(kind, args.command);
     int failure = 0;
     if (const auto error = errors_.find(transfers_started_); error != errors_.end()) {
         failure = error->second;
@@ -120,20 +120,20 @@ int SimulatedI2cDev::smbus(void* arg) {
         failure = error_of(fault->action);
     }
     // A chip that acknowledges a write without storing it: the kernel sees success.
-    const bool drop_write = fault && fault->action == sim::FaultAction::DropWrite;
+    const bool drop_write = fault && fault->action == FaultAction::DropWrite;
     const auto device = devices_.find(static_cast<std::uint8_t>(address_ << 1));
     if (device == devices_.end()) {
         return -ENXIO;
     }
-    sim::SmbusDevice& chip = *device->second;
+    SmbusDevice& chip = *device->second;
     // A block read fails only after the device has answered (its count is on the wire first);
     // the other transfers fail before the device takes anything.
-    if (failure != 0 && kind != sim::TransferKind::BlockRead) {
+    if (failure != 0 && kind != TransferKind::BlockRead) {
         return -failure;
     }
 
     switch (kind) {
-        case sim::TransferKind::WordRead: {
+        case TransferKind::WordRead: {
             std::uint8_t count = 0;
             std::uint8_t value = 0;
             if (!chip.word_read(args.command, count, value)) {
@@ -143,7 +143,7 @@ int SimulatedI2cDev::smbus(void* arg) {
             record.data = {count, value};
             break;
         }
-        case sim::TransferKind::WordWrite: {
+        case TransferKind::WordWrite: {
             const auto count = static_cast<std::uint8_t>(data.word & 0xFF);
             const auto value = static_cast<std::uint8_t>(data.word >> 8);
             record.data = {count, value};
@@ -152,12 +152,12 @@ int SimulatedI2cDev::smbus(void* arg) {
             }
             break;
         }
-        case sim::TransferKind::BlockRead: {
+        case TransferKind::BlockRead: {
             std::vector<std::uint8_t> bytes;
             if (!chip.block_read(args.command, bytes)) {
                 return -ENXIO;
             }
-            if (fault && fault->action == sim::FaultAction::BlockCount) {
+            if (fault && fault->action == FaultAction::BlockCount) {
                 bytes.resize(fault->block_count, 0x00);
             }
             record.data = bytes;
@@ -182,7 +182,7 @@ int SimulatedI2cDev::smbus(void* arg) {
             std::copy(bytes.begin(), bytes.end(), data.block + 1);
             break;
         }
-        case sim::TransferKind::BlockWrite: {
+        case TransferKind::BlockWrite: {
             const std::uint8_t count = data.block[0];
             if (count < 1 || count > I2C_SMBUS_BLOCK_MAX) {
                 return -EINVAL;
@@ -208,4 +208,4 @@ int SimulatedI2cDev::smbus(void* arg) {
     return 0;
 }
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::sim

@@ -12,14 +12,14 @@
 #include "sim/fault_plan.h"
 #include "sim/smbus_device.h"
 
-namespace vantrel::platform {
+namespace vantrel::sim {
 
 // The kernel's i2c-dev interface in front of a simulated SMBus: one node, its I2C_FUNCS,
 // I2C_SLAVE and I2C_SMBUS ioctls answered as the ICH driver answers them (a NAK is ENXIO, a
 // block count outside 1..32 is EPROTO on reads and EINVAL on writes), the transactions routed to
 // the device at the selected address. Used by the tests and by the simulated board's kernel
 // path; injected faults turn into the errors the kernel reports for them.
-class SimulatedI2cDev : public I2cDevSystem {
+class SimulatedI2cDev : public platform::I2cDevSystem {
   public:
     // What i2c-i801 reports for these hubs: quick, byte, byte data, word data, block data and
     // I2C block writes.
@@ -28,7 +28,7 @@ class SimulatedI2cDev : public I2cDevSystem {
     explicit SimulatedI2cDev(std::string node = "/dev/i2c-0") : node_(std::move(node)) {}
 
     // `address` in write form, e.g. 0xD2.
-    void attach(std::uint8_t address, sim::SmbusDevice& device) { devices_[address] = &device; }
+    void attach(std::uint8_t address, SmbusDevice& device) { devices_[address] = &device; }
 
     // Opening the node fails with this error; 0 lets it open.
     void refuse_open(int error_number) { open_error_ = error_number; }
@@ -43,7 +43,7 @@ class SimulatedI2cDev : public I2cDevSystem {
     // Faults of the simulated board's kinds, reported as the kernel reports them: a timeout as
     // ETIMEDOUT, a NAK as ENXIO, a bus error as EAGAIN (lost arbitration); a block count
     // replaces the device's own.
-    void inject(const sim::Fault& fault) { faults_.inject(fault); }
+    void inject(const Fault& fault) { faults_.inject(fault); }
     // The n-th SMBus transfer from now fails with this error number.
     void fail_transfer(unsigned nth, int error_number) {
         errors_[transfers_started_ + nth] = error_number;
@@ -61,7 +61,7 @@ class SimulatedI2cDev : public I2cDevSystem {
     bool is_open() const { return open_fds_ > 0; }
     bool locked() const { return locked_; }
     std::uint8_t selected_address() const { return address_; }
-    const std::vector<sim::TransferRecord>& transfers() const { return records_; }
+    const std::vector<TransferRecord>& transfers() const { return records_; }
     void clear_transfers() { records_.clear(); }
 
   private:
@@ -71,11 +71,11 @@ class SimulatedI2cDev : public I2cDevSystem {
 
     std::string node_;
     std::string group_ = "i2c";
-    std::map<std::uint8_t, sim::SmbusDevice*> devices_;
+    std::map<std::uint8_t, SmbusDevice*> devices_;
     int open_error_ = 0;
     unsigned long functions_ = kIchFunctions;
     std::map<unsigned long, int> request_errors_;
-    sim::FaultMatcher faults_;
+    FaultMatcher faults_;
     std::map<unsigned, int> errors_;  // by transfer ordinal
     std::optional<std::uint8_t> unchecked_count_;
     unsigned transfers_started_ = 0;
@@ -83,7 +83,7 @@ class SimulatedI2cDev : public I2cDevSystem {
     bool held_elsewhere_ = false;
     bool locked_ = false;
     std::uint8_t address_ = 0;  // 7-bit, as I2C_SLAVE takes it
-    std::vector<sim::TransferRecord> records_;
+    std::vector<TransferRecord> records_;
 };
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::sim
