@@ -1,9 +1,9 @@
-#include "qt/error_boxes.h"
+#include "qt/messages.h"
 
 #include <QMessageBox>
 #include <QString>
 
-#include "qt/wait_cursor.h"
+#include "qt/controls.h"
 
 namespace vantrel::qt {
 
@@ -37,6 +37,13 @@ void ErrorBoxes::show(std::string_view text, std::string_view caption, MessageBu
     box.setTextFormat(Qt::PlainText);
     const ArrowCursor arrow;
     box.exec();
+}
+
+void PrintedMessages::show(std::string_view text, std::string_view caption,
+                           MessageButtons /*buttons*/, MessageIcon /*icon*/) {
+    std::fprintf(out_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    std::fflush(out_);
 }
 
 }  // namespace vantrel::qt

@@ -1,9 +1,41 @@
 #pragma once
 
-#include "qt/template_widgets.h"
+#include <QGuiApplication>
+
+#include "qt/widgets.h"
 #include "ui/dialog_controls.h"
 
 namespace vantrel::qt {
+
+// The busy cursor while the program works on the bus: the window takes no input and does not
+// repaint until the work is done, so the cursor is all that says it is working.
+class WaitCursor {
+  public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// An arrow over a message box that interrupts busy work, restored when the box closes.
+class ArrowCursor {
+  public:
+    ArrowCursor() : active_(QGuiApplication::overrideCursor() != nullptr) {
+        if (active_) {
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+    }
+    ~ArrowCursor() {
+        if (active_) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    ArrowCursor(const ArrowCursor&) = delete;
+    ArrowCursor& operator=(const ArrowCursor&) = delete;
+
+  private:
+    bool active_;
+};
 
 // The dialog logic's view of a window's controls, over real widgets. Before the widgets exist,
 // or for an ID the window does not have, or an operation its kind does not take, a call does

@@ -1,4 +1,4 @@
-#include "qt/widget_controls.h"
+#include "qt/controls.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

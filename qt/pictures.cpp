@@ -1,10 +1,25 @@
-#include "qt/icon_library.h"
+#include "qt/pictures.h"
 
+#include <QImageWriter>
+#include <QPixmap>
 #include <QString>
 
 #include "res/resource_ids.h"
 
 namespace vantrel::qt {
+
+bool save_picture(QWidget& window, const std::string& path, std::string& error) {
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.show();
+    const QPixmap picture = window.grab();
+    window.hide();
+    QImageWriter writer(QString::fromStdString(path), "png");
+    if (!writer.write(picture.toImage())) {
+        error = "cannot write " + path + ": " + writer.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "qt/caution_dialog.h"
+#include "qt/notice.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+
+#include "qt/pictures.h"
 
 namespace vantrel::qt {
 
@@ -77,6 +79,24 @@ void CautionDialog::closeEvent(QCloseEvent* event) {
 void CautionDialog::reject() {
     // Whatever would cancel a plain dialog is the IDCANCEL command, which the notice ignores.
     send(kWmCommand, static_cast<std::uintptr_t>(kIdCancel));
+}
+
+int ModalCautionNotice::run() {
+    CautionDialog dialog(icons_);
+    dialog.initialise();
+    return dialog.exec();
+}
+
+int ScreenshotCautionNotice::run() {
+    CautionDialog dialog(icons_);
+    dialog.initialise();
+    rendered_ = save_picture(dialog, path_, error_);
+    auto* ok = qobject_cast<QAbstractButton*>(dialog.widgets().widget(kIdOk));
+    if (ok == nullptr) {
+        return kCautionFailed;
+    }
+    ok->click();
+    return dialog.result();
 }
 
 }  // namespace vantrel::qt

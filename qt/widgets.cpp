@@ -1,22 +1,143 @@
-#include "qt/template_widgets.h"
+#include "qt/widgets.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 #include <QString>
 #include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
 
-#include "qt/auto_check_box.h"
-#include "qt/dialog_font.h"
-#include "qt/digits_only_filter.h"
-#include "qt/trackbar.h"
-
 namespace vantrel::qt {
+
+namespace {
+
+// The 52 letters whose average width is the horizontal base unit.
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+}  // namespace
+
+QFont template_font(const res::DialogTemplate& dialog) {
+    QFont font(QString::fromUtf8(dialog.font_face.data(),
+                                 static_cast<qsizetype>(dialog.font_face.size())));
+    font.setPointSize(dialog.font_points);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+FontMetrics measure_font(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return {metrics.horizontalAdvance(QString::fromLatin1(kAlphabet)), metrics.height()};
+}
+
+DialogBaseUnits template_base_units(const res::DialogTemplate& dialog) {
+    return dialog_base_units(measure_font(template_font(dialog)));
+}
+
+void apply_3d_look() {
+    if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {
+        return;
+    }
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
+        QApplication::setStyle(style);
+    }
+}
+
+void AutoCheckBox::nextCheckState() {
+    const bool was_checked = checkState() == Qt::Checked;
+    setTristate(false);
+    setCheckState(was_checked ? Qt::Unchecked : Qt::Checked);
+}
+
+namespace {
+
+bool typed_non_digit(const QKeyEvent& key) {
+    // Shortcuts (copy, paste, select all) and editing keys carry no printable text or a
+    // control modifier; only printable characters are typing.
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return false;
+    }
+    const QString text = key.text();
+    if (text.isEmpty()) {
+        return false;
+    }
+    for (const QChar c : text) {
+        if (!c.isPrint()) {
+            return false;
+        }
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool DigitsOnlyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && typed_non_digit(*static_cast<QKeyEvent*>(event))) {
+        QApplication::beep();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+namespace {
+
+constexpr int kDefaultMaximum = 100;
+constexpr int kPageFraction = 5;
+
+}  // namespace
+
+Trackbar::Trackbar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setRange(0, kDefaultMaximum);
+    setValue(0);
+    setSingleStep(1);
+}
+
+void Trackbar::keyPressEvent(QKeyEvent* event) {
+    SliderAction action = SliderNoAction;
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            action = SliderSingleStepSub;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            action = SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = SliderToMaximum;
+            break;
+        default:
+            event->ignore();
+            return;
+    }
+    triggerAction(action);
+    event->accept();
+}
+
+void Trackbar::sliderChange(SliderChange change) {
+    if (change == SliderRangeChange) {
+        setPageStep(std::max(1, (maximum() - minimum()) / kPageFraction));
+    }
+    QSlider::sliderChange(change);
+}
 
 namespace {
 

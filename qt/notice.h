@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "app/core/caution_notice.h"
-#include "qt/icon_library.h"
-#include "qt/template_widgets.h"
-#include "qt/widget_controls.h"
+#include "qt/controls.h"
+#include "qt/pictures.h"
+#include "qt/widgets.h"
 
 namespace vantrel::qt {
 
@@ -39,6 +40,35 @@ class CautionDialog : public QDialog, public CautionWindow {
 
     TemplateWidgets widgets_;
     WidgetControls controls_;
+};
+
+// The caution notice run as a modal dialog box until its procedure ends it.
+class ModalCautionNotice : public CautionNotice {
+  public:
+    explicit ModalCautionNotice(IconLibrary& icons) : icons_(icons) {}
+    int run() override;
+
+  private:
+    IconLibrary& icons_;
+};
+
+// The caution notice without a user: rendered to a PNG file, then answered with OK and the box
+// clear, so that it stays due.
+class ScreenshotCautionNotice : public CautionNotice {
+  public:
+    ScreenshotCautionNotice(IconLibrary& icons, std::string path)
+        : icons_(icons), path_(std::move(path)) {}
+    int run() override;
+
+    const std::string& error() const { return error_; }
+    const std::string& path() const { return path_; }
+    bool rendered() const { return rendered_; }
+
+  private:
+    IconLibrary& icons_;
+    std::string path_;
+    std::string error_;
+    bool rendered_ = false;
 };
 
 }  // namespace vantrel::qt
