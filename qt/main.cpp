@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     if (line.simulate) {
         // A refusal of its bus is shown as the run's first message, as on this machine.
         machine = sim::make_simulated_machine(*line.simulate, line.bus, real_time,
-                                              records.machine(), error);
+                                              records.machine_records(), error);
         if (!machine) {
             std::fprintf(stderr, "vantrel: --simulate: %s\n", error.c_str());
             return kBadUsage;
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         // Everything that needs root happens here, before the QApplication exists: the window
         // never runs as root. On the kernel path nothing needs it, and it is given up all the
         // same once the node is open.
-        machine = platform::make_this_machine(line.bus, records.machine(), error);
+        machine = platform::make_this_machine(line.bus, records.machine_records(), error);
         if (!machine) {
             std::fprintf(stderr, "vantrel: %s\n", error.c_str());
             return 1;

@@ -59,7 +59,7 @@ TEST_P(SimulatedMachineBuild, MakesTheBoardTheOptionsDescribe) {
     ProgramRecords records;
     test::CountingSleeper real;
     auto machine =
-        sim::make_simulated_machine(options, read_board_file, real, records.machine(), error);
+        sim::make_simulated_machine(options, read_board_file, real, records.machine_records(), error);
     if (row.error != nullptr) {
         EXPECT_EQ(machine, nullptr);
         EXPECT_EQ(error, row.error);
@@ -109,7 +109,7 @@ TEST_P(SimulatedMachineBus, ReachesTheBusAsAsked) {
     ProgramRecords records;
     test::CountingSleeper real;
     auto machine =
-        sim::make_simulated_machine(options, row.request, real, records.machine(), error);
+        sim::make_simulated_machine(options, row.request, real, records.machine_records(), error);
     ASSERT_NE(machine, nullptr) << error;
     EXPECT_EQ(machine->bus_path(), row.bus_path);
     EXPECT_EQ(!machine->refusal().empty(), row.refused) << machine->refusal();

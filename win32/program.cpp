@@ -51,14 +51,18 @@ void error_box(const char* text) {
     MessageBoxA(nullptr, text, caption.c_str(), MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
 }
 
-// This machine through the program's own port instructions, or with its ports left alone as
-// on the NT family: every read then answers as an empty bus.
+// This machine through the program's own port instructions, or, where they may not be used, with
+// its ports left alone: every read then answers as an empty bus.
 class ThisMachine : public Machine {
   public:
     ThisMachine(const MachineRecords& records, bool ports_allowed)
         : ports_(ports_allowed ? static_cast<PortIo&>(real_io_) : refused_io_),
           backend_(ports_, sleeper_, records.controller, records.device_address, records.shadow) {
-        bus_path_ = "direct port I/O";
+        if (ports_allowed) {
+            bus_path_ = "direct port I/O";
+        } else {
+            refusal_ = kPortsRefused;
+        }
     }
 
     SmbusBackend& backend() override { return backend_; }
@@ -166,19 +170,19 @@ int run_program(HINSTANCE instance, const char* command_line) {
     platform::Win32Sleeper real_time;  // for a simulated board whose pauses are felt
     std::unique_ptr<Machine> machine;
     if (command.simulate) {
-        machine = make_simulated(command.board_options, real_time, records.machine());
+        machine = make_simulated(command.board_options, real_time, records.machine_records());
         if (!machine) {
             return kExitUsage;
         }
     } else {
         const bool ports_allowed = !platform::nt_family() && platform::user_port_access_allowed();
-        if (!ports_allowed) {
-            error_box(kPortsRefused);
+        machine = std::make_unique<ThisMachine>(records.machine_records(), ports_allowed);
+        if (!machine->refusal().empty()) {
+            error_box(machine->refusal().c_str());
             if (command.load) {
                 return kExitFailed;
             }
         }
-        machine = std::make_unique<ThisMachine>(records.machine(), ports_allowed);
     }
 
     if (command.load) {

@@ -250,7 +250,7 @@ int CtlRun::execute() {
     std::string error;
     if (!command_.simulate) {
         std::unique_ptr<Machine> machine =
-            env_.make_machine(command_.bus, records.machine(), error);
+            env_.make_machine(command_.bus, records.machine_records(), error);
         if (!machine) {
             say(error);
             return kExitRefused;
@@ -266,7 +266,7 @@ int CtlRun::execute() {
     }
 
     std::unique_ptr<sim::SimulatedMachine> machine = sim::make_simulated_machine(
-        command_.board, command_.bus, env_.real_sleeper, records.machine(), error);
+        command_.board, command_.bus, env_.real_sleeper, records.machine_records(), error);
     if (!machine) {
         say(error);
         return kExitUsage;

@@ -19,7 +19,7 @@ struct ProgramRecords {
     SettingsKey settings_key;
     VendorFlag vendor;
 
-    MachineRecords machine() { return {controller, device_address, shadow}; }
+    MachineRecords machine_records() { return {controller, device_address, shadow}; }
 };
 
 }  // namespace vantrel

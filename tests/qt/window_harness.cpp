@@ -24,7 +24,7 @@ sim::BoardOptions instant_board() {
 WindowHarness::WindowHarness(const sim::BoardOptions& options, RegistryKey* key) {
     std::string error;
     machine = sim::make_simulated_machine(options, platform::read_small_file, real_time,
-                                          records.machine(), error);
+                                          records.machine_records(), error);
     if (!machine) {
         qFatal("simulated board: %s", error.c_str());
     }
