@@ -58,8 +58,8 @@ TEST_P(SimulatedMachineBuild, MakesTheBoardTheOptionsDescribe) {
     g_board_file = row.file;
     ProgramRecords records;
     test::CountingSleeper real;
-    auto machine =
-        sim::make_simulated_machine(options, read_board_file, real, records.machine_records(), error);
+    auto machine = sim::make_simulated_machine(options, read_board_file, real,
+                                               records.machine_records(), error);
     if (row.error != nullptr) {
         EXPECT_EQ(machine, nullptr);
         EXPECT_EQ(error, row.error);
