@@ -41,6 +41,23 @@ constexpr char kPortsRefused[] =
     "The hardware is left alone. Vantrel runs on Windows 95 and 98; \"vantrel.exe /simulate\" "
     "shows it on a simulated board.";
 
+constexpr char kWineRefused[] =
+    "Vantrel is running under Wine. The I/O ports a program sees under Wine are Wine's own (or "
+    "ports of the machine Wine runs on), never those of the board's SMBus controller, so this "
+    "program does not touch them.\n\n"
+    "The hardware is left alone. On Linux, use the Linux program \"vantrel\", which reaches the "
+    "clock generator through the kernel; \"vantrel.exe /simulate\" shows this program on a "
+    "simulated board.";
+
+constexpr char kClockChipInUse[] =
+    "Another Vantrel program is using the clock chip; only one may drive it at a time, or their "
+    "transfers would interleave on the bus.\n\n"
+    "Close the other one (or wait for its /load to end), then start Vantrel again.";
+
+constexpr char kClockChipClaimFailed[] =
+    "Vantrel could not make sure that no other Vantrel program is using the clock chip, so the "
+    "hardware is left alone.";
+
 void say(const std::string& text, UINT icon) {
     const std::string caption(res::kMainDialogTitle);
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND | icon);
@@ -51,17 +68,17 @@ void error_box(const char* text) {
     MessageBoxA(nullptr, text, caption.c_str(), MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
 }
 
-// This machine through the program's own port instructions, or, where they may not be used, with
-// its ports left alone: every read then answers as an empty bus.
+// This machine through the program's own port instructions, or, when `refusal` says why they
+// may not be used, with its ports left alone: every read then answers as an empty bus.
 class ThisMachine : public Machine {
   public:
-    ThisMachine(const MachineRecords& records, bool ports_allowed)
-        : ports_(ports_allowed ? static_cast<PortIo&>(real_io_) : refused_io_),
+    ThisMachine(const MachineRecords& records, const char* refusal)
+        : ports_(refusal == nullptr ? static_cast<PortIo&>(real_io_) : refused_io_),
           backend_(ports_, sleeper_, records.controller, records.device_address, records.shadow) {
-        if (ports_allowed) {
+        if (refusal == nullptr) {
             bus_path_ = "direct port I/O";
         } else {
-            refusal_ = kPortsRefused;
+            refusal_ = refusal;
         }
     }
 
@@ -175,8 +192,19 @@ int run_program(HINSTANCE instance, const char* command_line) {
             return kExitUsage;
         }
     } else {
-        const bool ports_allowed = !platform::nt_family() && platform::user_port_access_allowed();
-        machine = std::make_unique<ThisMachine>(records.machine_records(), ports_allowed);
+        // Claimed before anything else of the hardware path, the port probe included; an
+        // instance that then finds the ports refused keeps the claim until it ends.
+        const platform::ClockChipClaim claim = platform::claim_clock_chip();
+        if (claim != platform::ClockChipClaim::Claimed) {
+            error_box(claim == platform::ClockChipClaim::HeldElsewhere ? kClockChipInUse
+                                                                       : kClockChipClaimFailed);
+            return kExitFailed;
+        }
+        const char* refusal = platform::under_wine() ? kWineRefused
+                              : platform::nt_family() || !platform::user_port_access_allowed()
+                                  ? kPortsRefused
+                                  : nullptr;
+        machine = std::make_unique<ThisMachine>(records.machine_records(), refusal);
         if (!machine->refusal().empty()) {
             error_box(machine->refusal().c_str());
             if (command.load) {
