@@ -19,19 +19,19 @@ void ConsoleDialogControls::misuse(const std::string& what) const {
     console_.err("vantrelctl: internal error: " + what + "\n");
 }
 
-DialogSession::DialogSession(const Machine& machine, Console& console)
+DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console& console)
     : machine_(machine),
-      settings_key_(machine.records.settings_key),
-      clock_(machine.records.clock),
-      vendor_(machine.records.vendor),
-      controller_(machine.records.controller),
-      device_(machine.records.device_address),
-      shadow_(machine.records.shadow),
+      settings_key_(records.settings_key),
+      clock_(records.clock),
+      vendor_(records.vendor),
+      controller_(records.controller),
+      device_(records.device_address),
+      shadow_(records.shadow),
       controls_(console),
       messages_(console),
-      cpu_meter_(clock_, machine.cpu, machine.timing, vendor_),
-      dialog_({controls_, window_, messages_, cpu_meter_, machine.io, machine.sleeper, controller_,
-               device_, shadow_, clock_, settings_key_, &machine.backend}) {}
+      cpu_meter_(clock_, machine.cpu(), machine.timing(), vendor_),
+      dialog_({controls_, window_, messages_, cpu_meter_, machine.backend(), controller_, clock_,
+               settings_key_}) {}
 
 void DialogSession::click(int control_id) {
     dialog_.on_command(control_id, kBnClicked);
@@ -68,7 +68,7 @@ bool DialogSession::load_settings() {
 bool DialogSession::read_registers(std::span<const std::uint8_t> registers,
                                    RegisterReadback& values) {
     values.fill(std::nullopt);
-    SmbusTransfers& host = machine_.backend.transfers();
+    SmbusTransfers& host = machine_.backend().transfers();
     ClockChip chip(host, clock_);
     // The chip answers one-register reads only in enhanced mode.
     if (!chip.enter_enhanced_mode()) {
