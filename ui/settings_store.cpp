@@ -48,6 +48,24 @@ TargetFrequency target_frequency(std::uint32_t reg11, std::uint32_t reg13,
     return {true, t};
 }
 
+bool read_stored_settings(RegistryKey& key, StoredSettings& stored) {
+    // Every value is asked for even after one is missing, as the dialog's load always has.
+    StoredSettings read{};
+    bool all_read = true;
+    for (const auto& value : kStoredValues) {
+        std::uint32_t data = 0;
+        if (key.query_dword(value.name, data)) {
+            read.*value.field = data;
+        } else {
+            all_read = false;
+        }
+    }
+    if (all_read) {
+        stored = read;
+    }
+    return all_read;
+}
+
 void SettingsStore::error(const char* text) {
     messages_.show(text, kErrorCaption, MessageButtons::Ok, MessageIcon::None);
 }
@@ -83,16 +101,7 @@ SettingsStore::LoadCheck SettingsStore::check_stored(StoredSettings& stored,
     if (key == nullptr) {
         return LoadCheck::NoKey;
     }
-    bool all_read = true;
-    for (const auto& value : kStoredValues) {
-        std::uint32_t data = 0;
-        if (key->query_dword(value.name, data)) {
-            stored.*value.field = data;
-        } else {
-            all_read = false;
-        }
-    }
-    if (!all_read) {
+    if (!read_stored_settings(*key, stored)) {
         return LoadCheck::Crushed;
     }
     target = target_frequency(stored.reg11, stored.reg13, clock_.cpu_divider);

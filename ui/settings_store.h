@@ -23,6 +23,9 @@ struct StoredSettings {
     std::uint32_t reg22;
 };
 
+// All seven values from the key into `stored`; false, writing nothing, when one is missing.
+bool read_stored_settings(RegistryKey& key, StoredSettings& stored);
+
 // The CPU external frequency that stored PLL values stand for, rounded to whole MHz with an
 // exact half going down; `valid` is false when it is not a finite number a slider could hold.
 struct TargetFrequency {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/cli/boot_guard.h"
+#include "app/cli/profiles.h"
 #include "bus/ascii_text.h"
 #include "ui/group_delay_names.h"
 
@@ -16,7 +17,9 @@ constexpr unsigned bit(Command command) {
     return 1u << static_cast<unsigned>(command);
 }
 constexpr unsigned kAnyCommand = ~0u;
-constexpr unsigned kBoardCommands = kAnyCommand & ~bit(Command::ClearGuard);
+constexpr unsigned kFileCommands =
+    bit(Command::ClearGuard) | bit(Command::Profiles) | bit(Command::DeleteProfile);
+constexpr unsigned kBoardCommands = kAnyCommand & ~kFileCommands;
 
 struct OptionRule {
     std::string_view name;
@@ -39,6 +42,7 @@ constexpr OptionRule kOptions[] = {
     {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
     {"--at-boot", false, bit(Command::Load)},
     {"--settings", true, bit(Command::Save) | bit(Command::Load)},
+    {"--profile", true, bit(Command::Save) | bit(Command::Load)},
     {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard)},
     {"--bus", true, kBoardCommands},
     {"-y", false, kAnyCommand},
@@ -49,8 +53,10 @@ constexpr OptionRule kOptions[] = {
 };
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
-    {"show", Command::Show}, {"dump", Command::Dump}, {"set", Command::Set},
-    {"save", Command::Save}, {"load", Command::Load}, {"clear-guard", Command::ClearGuard},
+    {"show", Command::Show},         {"dump", Command::Dump},
+    {"set", Command::Set},           {"save", Command::Save},
+    {"load", Command::Load},         {"clear-guard", Command::ClearGuard},
+    {"profiles", Command::Profiles}, {"delete-profile", Command::DeleteProfile},
 };
 
 constexpr unsigned kMaxStep = 255;
@@ -158,6 +164,11 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
             return fail("needs a file name");
         }
         command.settings_path = value;
+    } else if (name == "--profile") {
+        if (!valid_profile_name(value)) {
+            return fail(profile_name_refusal(value));
+        }
+        command.profile = value;
     } else if (name == "--state-dir") {
         if (value.empty()) {
             return fail("needs a directory");
@@ -205,6 +216,14 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
             continue;
         }
         if (!arg.starts_with("-")) {
+            if (parsed.command == Command::DeleteProfile && parsed.profile.empty()) {
+                if (!valid_profile_name(arg)) {
+                    error = profile_name_refusal(arg);
+                    return false;
+                }
+                parsed.profile = arg;
+                continue;
+            }
             if (parsed.command != Command::None) {
                 error =
                     "unexpected \"" + arg + "\" after the command " + command_name(parsed.command);
@@ -263,7 +282,9 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         return true;
     }
     if (parsed.command == Command::None) {
-        error = "no command: give show, dump, set, save, load or clear-guard";
+        error =
+            "no command: give show, dump, set, save, load, clear-guard, profiles or "
+            "delete-profile";
         return false;
     }
     for (const GivenOption& option : given) {
@@ -283,8 +304,19 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         error = "--confirm: at boot no one is there to answer";
         return false;
     }
-    if (parsed.simulate && parsed.command == Command::ClearGuard) {
-        error = "clear-guard works on the state directory, not on a board";
+    if (parsed.simulate && (bit(parsed.command) & kFileCommands) != 0) {
+        error = parsed.command == Command::ClearGuard
+                    ? "clear-guard works on the state directory, not on a board"
+                    : std::string(command_name(parsed.command)) +
+                          " works on the profile files, not on a board";
+        return false;
+    }
+    if (!parsed.profile.empty() && !parsed.settings_path.empty()) {
+        error = "--profile: a profile is a settings file of its own; give it or --settings";
+        return false;
+    }
+    if (parsed.command == Command::DeleteProfile && parsed.profile.empty()) {
+        error = "delete-profile needs the NAME of a profile";
         return false;
     }
     if (!parse_sources(sources, parsed.board, error)) {
@@ -315,6 +347,13 @@ std::string ctl_usage() {
         "                         \"Load Settings\": the saved settings back onto the chip\n"
         "  clear-guard [--state-dir DIR]\n"
         "                         lets the next boot-time load run again\n"
+        "  save --profile NAME, load --profile NAME [load's options]\n"
+        "                         the same with the named profile's file,\n"
+        "                         $XDG_CONFIG_HOME/vantrel/profiles/NAME.reg, in place of the\n"
+        "                         settings file; NAME is 1 to 64 of A-Z a-z 0-9 . _ -, not\n"
+        "                         starting with a dot\n"
+        "  profiles               each profile with its clocks and spread, from the files\n"
+        "  delete-profile NAME    removes a profile\n"
         "\n"
         "Safety options of set and load:\n"
         "  --step MHZ             reach the new CPU external clock in steps of at most MHZ\n"

@@ -10,7 +10,17 @@
 
 namespace vantrel::cli {
 
-enum class Command : std::uint8_t { None, Show, Dump, Set, Save, Load, ClearGuard };
+enum class Command : std::uint8_t {
+    None,
+    Show,
+    Dump,
+    Set,
+    Save,
+    Load,
+    ClearGuard,
+    Profiles,
+    DeleteProfile
+};
 
 // What `set` changes; what is not given stays as the chip has it.
 struct SetChoices {
@@ -41,6 +51,7 @@ struct CtlCommand {
     sim::BoardOptions board;
     std::string settings_path;  // empty: the Linux program's own settings file
     std::string state_dir;      // empty: kDefaultStateDir
+    std::string profile;        // save/load --profile NAME, or delete-profile's NAME
 };
 
 // Parses the arguments (without the program name). On failure returns false and `error` names

@@ -1,5 +1,7 @@
 #include "app/cli/vantrelctl.h"
 
+#include <unistd.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,7 @@
 #include "app/cli/ctl_report.h"
 #include "app/cli/ctl_safety.h"
 #include "app/cli/dialog_session.h"
+#include "app/cli/profiles.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
@@ -187,6 +190,8 @@ int CtlRun::command(DialogSession& session) {
             return change(session);
         case Command::None:
         case Command::ClearGuard:
+        case Command::Profiles:
+        case Command::DeleteProfile:
             break;
     }
     return kExitUsage;
@@ -266,6 +271,21 @@ int clear_guard(const CtlCommand& command, Console& console) {
     return kExitOk;
 }
 
+// A profile's file is found before the chip is touched: a load needs one to be there, and
+// without a home directory there is nowhere to keep one.
+bool profile_usable(const CtlCommand& command, Console& console) {
+    if (command.settings_path.empty()) {
+        say(console,
+            "no profile " + command.profile + " (there is no home directory to keep it in)");
+        return false;
+    }
+    if (command.command == Command::Load && ::access(command.settings_path.c_str(), F_OK) != 0) {
+        say(console, "there is no profile " + command.profile + " (" + command.settings_path + ")");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env) {
@@ -285,6 +305,19 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
     }
     if (command.command == Command::ClearGuard) {
         return clear_guard(command, env.console);
+    }
+    const std::string profiles = profile_directory(env.default_settings_path());
+    if (command.command == Command::Profiles) {
+        return list_profiles(profiles, env.console);
+    }
+    if (command.command == Command::DeleteProfile) {
+        return delete_profile(profiles, command.profile, env.console);
+    }
+    if (!command.profile.empty()) {
+        command.settings_path = profile_path(env.default_settings_path(), command.profile);
+        if (!profile_usable(command, env.console)) {
+            return kExitUsage;
+        }
     }
     return CtlRun(command, env).execute();
 }

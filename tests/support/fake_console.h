@@ -15,6 +15,10 @@ class FakeConsole : public cli::Console {
 
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
+    void clear() {
+        out_.clear();
+        err_.clear();
+    }
 
   private:
     std::string out_;

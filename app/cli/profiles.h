@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/cli/console.h"
+
+namespace vantrel::cli {
+
+// A profile's name: 1 to 64 of A-Z a-z 0-9 . _ -, not starting with a dot, so that it is one
+// plain file name in the profile directory and never a hidden or a relative one.
+bool valid_profile_name(std::string_view name);
+// Why a name is not a profile's, for the user: `name` quoted and the rule.
+std::string profile_name_refusal(std::string_view name);
+
+// The profile directory beside the settings file ("profiles" in its directory), empty when the
+// settings file has no path.
+std::string profile_directory(const std::string& settings_path);
+// The profile's file in that directory, NAME.reg; empty when there is no directory.
+std::string profile_path(const std::string& settings_path, std::string_view name);
+
+// `profiles`: each profile in the directory, by name, with the clocks and spread its file
+// holds; nothing touches the chip. Returns the exit status.
+int list_profiles(const std::string& directory, Console& console);
+
+// `delete-profile NAME`: removes the profile's file. Returns the exit status.
+int delete_profile(const std::string& directory, std::string_view name, Console& console);
+
+}  // namespace vantrel::cli
