@@ -5,6 +5,7 @@
 
 #include "app/core/setup_app.h"
 #include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings_path.h"
 #include "qt/error_boxes.h"
 #include "qt/icon_library.h"
 #include "qt/main_window.h"

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings_path.h"
 #include "support/param_name.h"
 #include "support/temp_dir.h"
 
