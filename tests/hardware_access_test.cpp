@@ -86,7 +86,8 @@ TEST_P(Refusal, NamesTheCauseAndLeavesNoPortReachable) {
     GetParam().arrange(m);
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message);
 
     EXPECT_EQ(access.status, HardwareAccessStatus::Refused);
     EXPECT_FALSE(access.lock.held());
@@ -161,7 +162,8 @@ TEST_P(Grants, ReachOnlyTheBlockTheKernelAssigned) {
     }
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message);
 
     ASSERT_EQ(access.status, HardwareAccessStatus::Ready) << message;
     EXPECT_EQ(io.granted_ranges(), GetParam().granted);
@@ -238,7 +240,8 @@ TEST(SecondInstance, SaysSoTouchesNothingAndGivesUpRoot) {
 
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     ::close(ready[0]);
@@ -294,7 +297,8 @@ TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
     arrange_users(m, GetParam());
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message);
 
     EXPECT_EQ(access.status, GetParam().status) << message;
     expect_identity_steps(m, GetParam());
@@ -309,7 +313,7 @@ TEST_P(PrivilegeDrop, WithoutPortsBecomesTheInvokingUserTheSameWay) {
     Machine m;
     arrange_users(m, GetParam());
     std::string message;
-    const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message);
+    const HardwareAccessStatus status = give_up_root(m.fake.privileges(), message);
 
     const bool refused = GetParam().status == HardwareAccessStatus::CannotDropRoot;
     EXPECT_EQ(status, refused ? HardwareAccessStatus::CannotDropRoot : HardwareAccessStatus::Ready)

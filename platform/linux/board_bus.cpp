@@ -6,12 +6,13 @@ namespace vantrel::platform {
 
 HardwareAccessStatus BoardBus::open_machine(BusRequest request, LinuxPortIo& io,
                                             I2cDevSystem& i2c_dev, const BusRecords& records,
-                                            std::string& message) {
+                                            std::string& message,
+                                            const PrivilegeSystem& privileges) {
     BusChoice choice = choose_bus(request, read_smbus_sysfs("/sys"), i2c_dev, records);
     path_ = bus_path_name(choice);
     reason_ = choice.reason;
     if (choice.path == BusPath::Ports) {
-        access_ = prepare_hardware_access({}, io, message);
+        access_ = prepare_hardware_access({}, io, privileges, message);
         if (access_.status == HardwareAccessStatus::Ready) {
             backend_ = std::make_unique<PortSmbusBackend>(io, records.sleeper, records.controller,
                                                           records.device, records.shadow);
@@ -27,7 +28,7 @@ HardwareAccessStatus BoardBus::open_machine(BusRequest request, LinuxPortIo& io,
     } else {
         backend_ = std::make_unique<NoSmbusBackend>(records.controller, records.shadow);
     }
-    const HardwareAccessStatus dropped = give_up_root(io.system().privileges, message);
+    const HardwareAccessStatus dropped = give_up_root(privileges, message);
     if (dropped != HardwareAccessStatus::Ready) {
         backend_.reset();
         path_.clear();

@@ -9,6 +9,7 @@
 #include "platform/linux/hardware_access.h"
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
+#include "platform/linux/privilege_drop.h"
 #include "platform/linux/sim_i2c_dev.h"
 #include "sim/fault_plan.h"
 #include "sim/sim_board.h"
@@ -26,7 +27,8 @@ class BoardBus {
     // AlreadyRunning (the lock file, or the node's lock) or CannotDropRoot with why, and no
     // backend.
     HardwareAccessStatus open_machine(BusRequest request, LinuxPortIo& io, I2cDevSystem& i2c_dev,
-                                      const BusRecords& records, std::string& message);
+                                      const BusRecords& records, std::string& message,
+                                      const PrivilegeSystem& privileges = real_privilege_system());
 
     // A simulated board: its ports, unless the kernel path is asked for. That goes through a
     // simulated i2c-dev node in front of the board's hub, chosen as on a machine whose kernel
