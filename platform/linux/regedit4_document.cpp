@@ -1,88 +1,22 @@
 #include "platform/linux/regedit4_document.h"
 
-#include <cstdio>
-
 #include "bus/ascii_text.h"
+#include "platform/linux/regedit4_syntax.h"
 
 namespace vantrel::platform {
+
+using regedit4::dword_bytes;
+using regedit4::dword_line;
+using regedit4::kDwordSize;
+using regedit4::kRegDword;
+using regedit4::parse_quoted;
+using regedit4::starts_with_nocase;
 
 namespace {
 
 constexpr std::string_view kSignature = "REGEDIT4";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
-constexpr std::size_t kDwordSize = 4;
-
-// 1 to `max_digits` hexadecimal digits and nothing else.
-bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& value) {
-    if (text.empty() || text.size() > max_digits) {
-        return false;
-    }
-    std::uint32_t result = 0;
-    for (char c : text) {
-        const int digit = ascii::hex_digit(c);
-        if (digit < 0) {
-            return false;
-        }
-        result = (result << 4) | static_cast<std::uint32_t>(digit);
-    }
-    value = result;
-    return true;
-}
-
-bool starts_with_nocase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           ascii::equal_ignoring_case(text.substr(0, prefix.size()), prefix);
-}
-
-// A quoted string at the start of `text` with regedit's two escapes, \\ and \". On success
-// `text` is left after the closing quote.
-bool parse_quoted(std::string_view& text, std::string& out) {
-    if (text.empty() || text.front() != '"') {
-        return false;
-    }
-    std::string result;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"') {
-            out = std::move(result);
-            text.remove_prefix(i + 1);
-            return true;
-        }
-        if (c == '\\') {
-            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) {
-                return false;
-            }
-            result.push_back(text[++i]);
-        } else {
-            result.push_back(c);
-        }
-    }
-    return false;
-}
-
-// "aa,bb,cc": bytes of one or two hexadecimal digits; an empty list is an empty value.
-bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
-    text = ascii::trim_blanks(text);
-    if (text.empty()) {
-        return true;
-    }
-    while (true) {
-        const std::size_t comma = text.find(',');
-        std::uint32_t byte = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
-            return false;
-        }
-        bytes.push_back(static_cast<std::uint8_t>(byte));
-        if (comma == std::string_view::npos) {
-            return true;
-        }
-        text.remove_prefix(comma + 1);
-    }
-}
 
 struct PhysicalLines {
     std::vector<std::string> lines;
@@ -111,32 +45,6 @@ std::string at_line(std::size_t number, const std::string& what) {
     return "line " + std::to_string(number) + ": " + what;
 }
 
-std::string quote(std::string_view name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '\\' || c == '"') {
-            text.push_back('\\');
-        }
-        text.push_back(c);
-    }
-    text.push_back('"');
-    return text;
-}
-
-std::string dword_line(std::string_view name, std::uint32_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%08x", value);
-    return (name.empty() ? std::string("@") : quote(name)) + "=dword:" + digits;
-}
-
-std::vector<std::uint8_t> dword_bytes(std::uint32_t value) {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < kDwordSize; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-    return bytes;
-}
-
 }  // namespace
 
 Regedit4Document::Regedit4Document()
@@ -149,52 +57,6 @@ bool Regedit4Document::parse(std::string_view text, std::string& error) {
         return false;
     }
     entries_ = std::move(entries);
-    return true;
-}
-
-bool Regedit4Document::parse_data(std::string_view text, Data& data, std::string& error) {
-    if (!text.empty() && text.front() == '"') {
-        std::string value;
-        if (!parse_quoted(text, value) || !ascii::trim_blanks(text).empty()) {
-            error = "a string value is not closed properly";
-            return false;
-        }
-        data.type = kRegSz;
-        data.bytes.assign(value.begin(), value.end());
-        data.bytes.push_back(0);  // REG_SZ data holds its terminating NUL
-        return true;
-    }
-    if (starts_with_nocase(text, "dword:")) {
-        std::uint32_t value = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(6)), 8, value)) {
-            error = "a dword value needs 1 to 8 hexadecimal digits";
-            return false;
-        }
-        data.type = kRegDword;
-        data.bytes = dword_bytes(value);
-        return true;
-    }
-    std::string_view list;
-    if (starts_with_nocase(text, "hex:")) {
-        data.type = kRegBinary;
-        list = text.substr(4);
-    } else if (starts_with_nocase(text, "hex(")) {
-        const std::size_t close = text.find("):");
-        if (close == std::string_view::npos ||
-            !parse_hex(text.substr(4, close - 4), 8, data.type)) {
-            error = "a hex(N) type needs 1 to 8 hexadecimal digits";
-            return false;
-        }
-        list = text.substr(close + 2);
-    } else {
-        error = "unknown value type";
-        return false;
-    }
-    data.bytes.clear();
-    if (!parse_byte_list(list, data.bytes)) {
-        error = "hex data must be bytes of two hexadecimal digits separated by commas";
-        return false;
-    }
     return true;
 }
 
@@ -276,7 +138,7 @@ bool Regedit4Document::parse_entries(std::string_view text, std::vector<Entry>& 
             }
         }
         std::string what;
-        if (!parse_data(logical, entry.data, what)) {
+        if (!regedit4::parse_value_data(logical, entry.data, what)) {
             error = at_line(number, what);
             return false;
         }
@@ -342,14 +204,14 @@ void Regedit4Document::set_dword(std::string_view key, std::string_view name, st
     if (existing != doc.size()) {
         Entry& entry = doc[existing];
         entry.lines = {dword_line(entry.name, value)};  // the name keeps its spelling
-        entry.data = Data{kRegDword, dword_bytes(value)};
+        entry.data = regedit4::ValueData{kRegDword, dword_bytes(value)};
         return;
     }
     Entry added{Entry::Kind::Value,
                 {dword_line(name, value)},
                 {},
                 std::string(name),
-                Data{kRegDword, dword_bytes(value)}};
+                regedit4::ValueData{kRegDword, dword_bytes(value)}};
     // After the last value (or the header) of the key's last section, before its blank lines.
     std::size_t insert_at = doc.size();
     bool in_key = false;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/regedit4_syntax.h"
+
 namespace vantrel::platform {
 
 // A registry export in the format of Windows 98's regedit (REGEDIT4), as text:
@@ -36,21 +38,16 @@ class Regedit4Document {
     void set_dword(std::string_view key, std::string_view name, std::uint32_t value);
 
   private:
-    struct Data {
-        std::uint32_t type = 0;
-        std::vector<std::uint8_t> bytes;
-    };
     // One logical line, kept with its physical lines.
     struct Entry {
         enum class Kind { Signature, Blank, Comment, Section, Value };
         Kind kind;
         std::vector<std::string> lines;
-        std::string key;   // Section: the path between the brackets
-        std::string name;  // Value: the name, "" for the default value "@"
-        Data data;         // Value
+        std::string key;           // Section: the path between the brackets
+        std::string name;          // Value: the name, "" for the default value "@"
+        regedit4::ValueData data;  // Value
     };
 
-    static bool parse_data(std::string_view text, Data& data, std::string& error);
     static bool parse_entries(std::string_view text, std::vector<Entry>& entries,
                               std::string& error);
     std::size_t find_value(std::string_view key, std::string_view name) const;

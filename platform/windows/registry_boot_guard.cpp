@@ -6,7 +6,7 @@ bool RegistryBootGuard::present(std::string& failure) {
     if (key_ == nullptr || !key_->has_value(kBootGuardValue)) {
         return false;
     }
-    if (!key_->query_string(kBootGuardValue, failure)) {
+    if (!key_->query_string(kBootGuardCauseValue, failure)) {
         failure.clear();
     }
     return true;
@@ -20,11 +20,13 @@ bool RegistryBootGuard::set() {
 }
 
 bool RegistryBootGuard::record_failure(std::string_view cause) {
-    return key_ != nullptr && key_->set_string(kBootGuardValue, cause) && key_->flush();
+    return key_ != nullptr && key_->set_string(kBootGuardCauseValue, cause) && key_->flush();
 }
 
+// The cause goes first, so that a crash in between leaves a guard, never a cause alone.
 bool RegistryBootGuard::clear() {
-    return key_ != nullptr && key_->delete_value(kBootGuardValue) && key_->flush();
+    return key_ != nullptr && key_->delete_value(kBootGuardCauseValue) &&
+           key_->delete_value(kBootGuardValue) && key_->flush();
 }
 
 }  // namespace vantrel::platform

@@ -8,12 +8,13 @@
 
 namespace vantrel::platform {
 
-// The guard's value in the program's key.
+// The guard's values in the program's key.
 inline constexpr std::string_view kBootGuardValue = "LoadGuard";
+inline constexpr std::string_view kBootGuardCauseValue = "LoadGuardCause";
 
-// The start-up guard as a value of the program's key: the DWORD 1 while a start-up apply runs,
-// the reason as a string once one has failed. Without a key there is nowhere to keep it, and it
-// can be neither set nor cleared.
+// The start-up guard as values of the program's key: the DWORD "LoadGuard", 1 while a start-up
+// apply runs and after one that failed, and beside it the string "LoadGuardCause" saying why it
+// failed. Without a key there is nowhere to keep it, and it can be neither set nor cleared.
 class RegistryBootGuard : public BootGuard {
   public:
     explicit RegistryBootGuard(Win32RegistryKey* key) : key_(key) {}

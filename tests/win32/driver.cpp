@@ -403,6 +403,25 @@ StoredValue read_value(const char* name) {
     return value;
 }
 
+// A REG_SZ value without its terminating NUL; "(none)" when it is missing or of another type.
+std::string read_string(const char* name) {
+    std::string text = "(none)";
+    HKEY key = open_key();
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    if (key != nullptr &&
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_SZ) {
+        text = data;
+    }
+    if (key != nullptr) {
+        RegCloseKey(key);
+    }
+    return text;
+}
+
 void write_value(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key = open_key();
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
@@ -1074,6 +1093,8 @@ void load_at_start() {
         answer(stays);
         check_int(s + "a failed apply ends with 1", run.exit_code(), 1);
         check_true(s + "the guard stays after a failure", read_value("LoadGuard").present);
+        check_text(s + "with the message that stopped the apply", read_string("LoadGuardCause"),
+                   "Cannot Change Clock Settings!");
     }
     {
         Run run(simulate(kSavedBoard) + " /load");
@@ -1091,6 +1112,7 @@ void load_at_start() {
         answer(cleared);
         check_int(s + "/clearguard ends with 0", run.exit_code(), 0);
         check_true(s + "/clearguard removes the guard", !read_value("LoadGuard").present);
+        check_text(s + "and its cause", read_string("LoadGuardCause"), "(none)");
     }
     {
         Run run(simulate(kSavedBoard) + " /load");
