@@ -14,37 +14,39 @@ std::string joined(const std::string& first, const std::string& second) {
 }  // namespace
 
 HardwareAccess prepare_hardware_access(const HardwareAccessOptions& options, LinuxPortIo& io,
-                                       const PrivilegeSystem& privileges, std::string& message) {
+                                       const PrivilegeSystem& privileges, std::string& error,
+                                       std::string& note) {
     HardwareAccess access;
-    message.clear();
-    std::string note;
-    access.status = check_and_grant_ports(options, io, privileges, access.lock, message, note);
+    error.clear();
+    note.clear();
+    std::string grant_note;
+    access.status = check_and_grant_ports(options, io, privileges, access.lock, error, grant_note);
     if (access.status != HardwareAccessStatus::Ready) {
         io.revoke_all();
         access.lock.release();
     }
-    std::string drop_message;
+    std::string drop_error;
     std::string drop_note;
-    if (!drop_privileges(privileges, drop_message, drop_note)) {
+    if (!drop_privileges(privileges, drop_error, drop_note)) {
         io.revoke_all();
         access.lock.release();
         access.status = HardwareAccessStatus::CannotDropRoot;
-        message = joined(message, drop_message);
+        error = joined(error, drop_error);
         return access;
     }
     if (access.status == HardwareAccessStatus::Ready) {
-        message = joined(note, drop_note);
+        note = joined(grant_note, drop_note);
     }
     return access;
 }
 
-HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& message) {
-    message.clear();
-    std::string note;
-    if (!drop_privileges(system, message, note)) {
+HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& error,
+                                  std::string& note) {
+    error.clear();
+    note.clear();
+    if (!drop_privileges(system, error, note)) {
         return HardwareAccessStatus::CannotDropRoot;
     }
-    message = note;
     return HardwareAccessStatus::Ready;
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/ascii_text.h"
 #include "platform/linux/durable_file.h"
 #include "platform/linux/regedit4_document.h"
 #include "platform/linux/text_file.h"
@@ -18,18 +19,6 @@ namespace vantrel::platform {
 namespace {
 
 constexpr std::string_view kRootKey = "HKEY_LOCAL_MACHINE\\";
-
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string upper_case(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = upper(c);
-    }
-    return result;
-}
 
 std::string errno_text(int error_number) {
     return std::strerror(error_number);
@@ -224,7 +213,7 @@ RegistryKey* RegFileRegistry::create_or_open(std::string_view path) {
         return nullptr;
     }
     const std::string full = std::string(kRootKey) + std::string(path);
-    std::unique_ptr<Key>& key = keys_[upper_case(full)];
+    std::unique_ptr<Key>& key = keys_[ascii::upper_case(full)];
     if (!key) {
         key = std::make_unique<Key>(*this, full);
     }

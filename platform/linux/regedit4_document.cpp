@@ -10,7 +10,6 @@ using regedit4::dword_line;
 using regedit4::kDwordSize;
 using regedit4::kRegDword;
 using regedit4::parse_quoted;
-using regedit4::starts_with_nocase;
 
 namespace {
 
@@ -125,7 +124,7 @@ bool Regedit4Document::parse_entries(std::string_view text, std::vector<Entry>& 
         rest = ascii::trim_blanks(rest.substr(1));
         // Long hex data goes on over further lines, each but the last ending in a backslash.
         std::string logical(rest);
-        if (starts_with_nocase(logical, "hex")) {
+        if (ascii::starts_with_ignoring_case(logical, "hex")) {
             while (!logical.empty() && logical.back() == '\\') {
                 logical.pop_back();
                 if (i + 1 >= lines.size()) {

@@ -11,23 +11,6 @@ namespace {
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
 
-// 1 to `max_digits` hexadecimal digits and nothing else.
-bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& value) {
-    if (text.empty() || text.size() > max_digits) {
-        return false;
-    }
-    std::uint32_t result = 0;
-    for (char c : text) {
-        const int digit = ascii::hex_digit(c);
-        if (digit < 0) {
-            return false;
-        }
-        result = (result << 4) | static_cast<std::uint32_t>(digit);
-    }
-    value = result;
-    return true;
-}
-
 // "aa,bb,cc": bytes of one or two hexadecimal digits; an empty list is an empty value.
 bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
     text = ascii::trim_blanks(text);
@@ -37,7 +20,7 @@ bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
     while (true) {
         const std::size_t comma = text.find(',');
         std::uint32_t byte = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
+        if (!ascii::parse_hex_digits(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
             return false;
         }
         bytes.push_back(static_cast<std::uint8_t>(byte));
@@ -61,11 +44,6 @@ std::string quote(std::string_view name) {
 }
 
 }  // namespace
-
-bool starts_with_nocase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           ascii::equal_ignoring_case(text.substr(0, prefix.size()), prefix);
-}
 
 // A quoted string at the start of `text` with regedit's two escapes, \\ and \". On success
 // `text` is left after the closing quote.
@@ -105,9 +83,9 @@ bool parse_value_data(std::string_view text, ValueData& data, std::string& error
         data.bytes.push_back(0);  // REG_SZ data holds its terminating NUL
         return true;
     }
-    if (starts_with_nocase(text, "dword:")) {
+    if (ascii::starts_with_ignoring_case(text, "dword:")) {
         std::uint32_t value = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(6)), 8, value)) {
+        if (!ascii::parse_hex_digits(ascii::trim_blanks(text.substr(6)), 8, value)) {
             error = "a dword value needs 1 to 8 hexadecimal digits";
             return false;
         }
@@ -116,13 +94,13 @@ bool parse_value_data(std::string_view text, ValueData& data, std::string& error
         return true;
     }
     std::string_view list;
-    if (starts_with_nocase(text, "hex:")) {
+    if (ascii::starts_with_ignoring_case(text, "hex:")) {
         data.type = kRegBinary;
         list = text.substr(4);
-    } else if (starts_with_nocase(text, "hex(")) {
+    } else if (ascii::starts_with_ignoring_case(text, "hex(")) {
         const std::size_t close = text.find("):");
         if (close == std::string_view::npos ||
-            !parse_hex(text.substr(4, close - 4), 8, data.type)) {
+            !ascii::parse_hex_digits(text.substr(4, close - 4), 8, data.type)) {
             error = "a hex(N) type needs 1 to 8 hexadecimal digits";
             return false;
         }

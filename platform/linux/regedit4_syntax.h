@@ -18,8 +18,6 @@ struct ValueData {
     std::vector<std::uint8_t> bytes;
 };
 
-bool starts_with_nocase(std::string_view text, std::string_view prefix);
-
 // A quoted string at the start of `text` with regedit's two escapes, \\ and \". On success
 // `text` is left after the closing quote.
 bool parse_quoted(std::string_view& text, std::string& out);
