@@ -20,6 +20,10 @@ inline constexpr std::uint32_t kPciAddrSmbusBase = 0x8000FB20;           // func
 inline constexpr std::uint32_t kFunctionDisableSmbusBit = 0x00080000;
 // The base register reads bit 0 as 1 to mark an I/O-space base.
 inline constexpr std::uint32_t kSmbusBaseMask = 0xFFFE;
+// The hub decodes a 16-byte SMBus block, so bits 3..1 of its base register are hard-wired to
+// 0; a base with any of them set did not come from that register (an absent or hidden function
+// reads all ones).
+inline constexpr std::uint16_t kSmbusBaseReservedBits = 0x000E;
 
 inline constexpr std::uint32_t kIdIch82801AA = 0x24108086;
 inline constexpr std::uint32_t kIdIch82801AB = 0x24208086;

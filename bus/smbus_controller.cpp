@@ -39,6 +39,11 @@ ChipsetKind chipset_kind_from_id(std::uint32_t id) {
     return ChipsetKind::None;
 }
 
+bool smbus_base_usable(std::uint16_t base) {
+    return base >= kSmbusMinIoBase && (base & kSmbusBaseReservedBits) == 0 &&
+           std::uint32_t{base} + kSmbusHostBlockSize <= 0x10000u;
+}
+
 int detect_smbus_controller(PortIo& io, SmbusController& controller) {
     io.write_dword(kPciConfigAddressPort, kPciAddrHubId);
     const std::uint32_t id = io.read_dword(kPciConfigDataPort);
@@ -47,9 +52,9 @@ int detect_smbus_controller(PortIo& io, SmbusController& controller) {
         return 0;
     }
     const std::uint16_t base = read_smbus_base(io);
-    // A base register the BIOS never programmed, as that of a function it hid, reads 0 or 1;
-    // taken as a base it would aim the SMBus transfers at the DMA controller.
-    if (base < kSmbusMinIoBase) {
+    // A base register the BIOS never programmed reads 0 or 1, and that of a function it hid
+    // reads all ones; taken as a base either would aim the transfers at the DMA controller.
+    if (!smbus_base_usable(base)) {
         controller.kind = ChipsetKind::None;
         return 0;
     }

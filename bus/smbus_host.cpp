@@ -175,8 +175,8 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
         return 0;
     }
     // The other registers of the run are sent as the chip holds them now.
-    std::uint8_t ignored = 0;
-    if (!block_read(ignored)) {
+    std::uint8_t delivered = 0;
+    if (!block_read(delivered) || !block_write_covered(reg, count, delivered)) {
         return 0;
     }
     store(reg, value);

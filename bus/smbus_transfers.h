@@ -26,6 +26,14 @@ struct RegisterShadow {
     std::uint8_t operator[](std::size_t reg) const { return bytes.at(reg); }
 };
 
+// Whether a block write of registers 0..count-1 that patches `reg` may go out after its block
+// read delivered `delivered` bytes: every byte sent must be one that read just delivered or the
+// patch itself. Otherwise the rest would be written from a mirror never read in this run (a
+// faulty chip, or another device at the address, announcing fewer bytes), so nothing is sent.
+constexpr bool block_write_covered(std::uint8_t reg, std::uint8_t count, std::uint8_t delivered) {
+    return delivered >= count || (delivered + 1 == count && reg == delivered);
+}
+
 // The four transfers with the clock chip. Each returns 1 on success and 0 on failure, writes
 // its out-parameters only on success, keeps the register shadow current and ends a successful
 // transfer with the pause. The chip driver and everything above it see only this, so they run
@@ -39,7 +47,8 @@ class SmbusTransfers {
     virtual int write_register(std::uint8_t reg, std::uint8_t value) = 0;
     // The register block from register 0; `count` is the chip's byte count.
     virtual int block_read(std::uint8_t& count) = 0;
-    // Refreshes the shadow by a block read, patches `reg` and writes registers 0..count-1.
+    // Refreshes the shadow by a block read, patches `reg` and writes registers 0..count-1; fails
+    // before sending when that read did not deliver them (block_write_covered).
     virtual int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) = 0;
 
     virtual const RegisterShadow& shadow() const = 0;

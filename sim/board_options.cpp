@@ -282,10 +282,17 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
                 return fail("the hub is aa, ab, ba, none or a PCI ID such as 0x71138086");
             }
         } else if (key == "base") {
-            if (value != "unprogrammed") {
-                return fail("the only base option is base=unprogrammed");
+            if (value == "unprogrammed") {
+                // Only the I/O-space bit, as a BIOS that never set the register leaves it.
+                parsed.smbus_base_register = 0x0001;
+            } else if (value.size() > 2 && value.size() <= 10 && value[0] == '0' &&
+                       (value[1] == 'x' || value[1] == 'X') && parse_hex(value, 0xFFFFFFFF, id)) {
+                parsed.smbus_base_register = static_cast<std::uint32_t>(id);
+            } else {
+                return fail(
+                    "the base is unprogrammed or what the SMBus base register reads, in hex "
+                    "(e.g. base=0xe801)");
             }
-            parsed.unprogrammed_base = true;
         } else if (key == "dividers") {
             std::string_view sdram = value;
             const std::string_view cpu = take_until(sdram, '/');
@@ -388,9 +395,8 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
     if (options.hub_id) {
         board.pci().set_hub_id(*options.hub_id);
     }
-    if (options.unprogrammed_base) {
-        // The base register then reads 0x0001: only its I/O-space bit.
-        board.pci().set_smbus_base(0);
+    if (options.smbus_base_register) {
+        board.pci().set_smbus_base_register(*options.smbus_base_register);
     }
     if (options.cpu_divider && options.sdram_divider) {
         chip.set_straps(*options.cpu_divider, *options.sdram_divider);
@@ -434,6 +440,8 @@ std::string_view board_options_help() {
                          or none; or any PCI ID, e.g. hub=0x71138086 for another chipset
   base=unprogrammed      the SMBus base register reads 0x0001, as on a board whose BIOS
                          never set it
+  base=0xVALUE           the SMBus base register reads VALUE (up to 8 hex digits; bit 0
+                         marks an I/O base), e.g. base=0xffff for a hidden function
   dividers=CPU/SDRAM     the chip's divider straps: 3, 4 or 6 / 3 or 4 (default 3/3)
   n=N  m=M  depth=D      the PLL at power-up, 0 to 255 each, depth at most N
                          (default N 132, M 31, depth 0)

@@ -19,10 +19,10 @@ namespace vantrel::sim {
 // --simulate= (or /simulate: on Windows) and parses it here, so the options mean the same
 // everywhere. Fields left unset keep the board as SimBoard builds it.
 struct BoardOptions {
-    std::optional<std::uint32_t> hub_id;    // kNoDevice for "no hub"
-    bool unprogrammed_base = false;         // the SMBus base register reads 0x0001
-    std::optional<unsigned> cpu_divider;    // 3, 4 or 6
-    std::optional<unsigned> sdram_divider;  // 3 or 4
+    std::optional<std::uint32_t> hub_id;               // kNoDevice for "no hub"
+    std::optional<std::uint32_t> smbus_base_register;  // what the SMBus base register reads
+    std::optional<unsigned> cpu_divider;               // 3, 4 or 6
+    std::optional<unsigned> sdram_divider;             // 3 or 4
     std::optional<std::uint8_t> pll_n;
     std::optional<std::uint8_t> pll_m;
     std::optional<std::uint8_t> spread_depth;

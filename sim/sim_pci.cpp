@@ -10,7 +10,6 @@ namespace vantrel::sim {
 namespace {
 
 constexpr std::uint32_t kEnableBit = 0x80000000;
-constexpr std::uint32_t kBaseIoSpaceBit = 0x1;
 
 std::string hex(std::uint32_t v) {
     char text[16];
@@ -39,8 +38,7 @@ std::uint32_t SimPci::read_data() {
         return function_disable_;
     }
     if (address_ == kPciAddrSmbusBase) {
-        return smbus_function_enabled() ? (std::uint32_t{smbus_base_} | kBaseIoSpaceBit)
-                                        : kNoDevice;
+        return smbus_function_enabled() ? smbus_base_register_ : kNoDevice;
     }
     log_.violation("PCI read of an address the program never uses: " + hex(address_));
     return kNoDevice;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "bus/pci_config.h"
 #include "sim/protocol_log.h"
 
 namespace vantrel::sim {
@@ -20,8 +21,14 @@ class SimPci {
     std::uint32_t hub_id() const { return hub_id_; }
     void set_function_disable(std::uint32_t dword) { function_disable_ = dword; }
     std::uint32_t function_disable() const { return function_disable_; }
-    void set_smbus_base(std::uint16_t base) { smbus_base_ = base; }
-    std::uint16_t smbus_base() const { return smbus_base_; }
+    // The SMBus function's base register as it reads, I/O-space bit included; set_smbus_base
+    // programs it as a BIOS would, with that bit set.
+    void set_smbus_base_register(std::uint32_t value) { smbus_base_register_ = value; }
+    void set_smbus_base(std::uint16_t base) { smbus_base_register_ = std::uint32_t{base} | 1u; }
+    // The base the hub decodes the host block at.
+    std::uint16_t smbus_base() const {
+        return static_cast<std::uint16_t>(smbus_base_register_ & kSmbusBaseMask);
+    }
 
     // Function 3 answers only while bit 19 of the dword at 0xF0 is clear.
     bool smbus_function_enabled() const;
@@ -35,7 +42,7 @@ class SimPci {
     ProtocolLog& log_;
     std::uint32_t hub_id_ = 0x24408086;
     std::uint32_t function_disable_ = 0;
-    std::uint16_t smbus_base_ = 0xE800;
+    std::uint32_t smbus_base_register_ = 0xE801;
     std::uint32_t address_ = 0;
 };
 

@@ -215,6 +215,15 @@ INSTANTIATE_TEST_SUITE_P(
                                 {},
                                 {},
                                 nothing},
+                      // The detection's block write would send registers its read never
+                      // delivered.
+                      ParityRow{"StartupShortBlockReads",
+                                [](sim::SimBoard& b) {
+                                    b.chip().queue_block_counts({5, 5});
+                                },
+                                {},
+                                {},
+                                nothing},
                       ParityRow{"StartupReadOfReg13Fails",
                                 default_board,
                                 {{TransferKind::WordRead, REG13, 1, FaultAction::DeviceError}},
@@ -239,6 +248,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 {},
                                 {{TransferKind::BlockWrite, 0x00, 1, FaultAction::BusError}},
                                 change_everything},
+                      ParityRow{"EnterAfterAShortBlockRead",
+                                busy_board,
+                                {},
+                                {},
+                                [](DialogHarness& h) {
+                                    h.board.chip().queue_block_counts({5});
+                                    change_everything(h);
+                                }},
                       ParityRow{"Reg21ReadFails",
                                 busy_board,
                                 {},

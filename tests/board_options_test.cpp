@@ -36,8 +36,10 @@ std::string summary(const BoardOptions& o) {
         std::snprintf(id, sizeof id, "hub=%08x", *o.hub_id);
         add(id);
     }
-    if (o.unprogrammed_base) {
-        add("unprogrammed");
+    if (o.smbus_base_register) {
+        char base[24];
+        std::snprintf(base, sizeof base, "base=%08x", *o.smbus_base_register);
+        add(base);
     }
     number("cpu", o.cpu_divider);
     number("sdram", o.sdram_divider);
@@ -96,7 +98,9 @@ INSTANTIATE_TEST_SUITE_P(Lists, OptionsParse, ::testing::Values(
     ParseCase{"Hubs", "hub=AB", "hub=24208086"},
     ParseCase{"NoHubAndPciId", "hub=none", "hub=ffffffff"},
     ParseCase{"OtherChipset", "hub=0x71138086", "hub=71138086"},
-    ParseCase{"BaseAndDividers", "base=unprogrammed,dividers=6/4", "unprogrammed cpu=6 sdram=4"},
+    ParseCase{"BaseAndDividers", "base=unprogrammed,dividers=6/4", "base=00000001 cpu=6 sdram=4"},
+    ParseCase{"BaseRegisterAllOnes", "base=0xFFFFFFFF", "base=ffffffff"},
+    ParseCase{"BaseRegisterShort", "base=0xe801", "base=0000e801"},
     ParseCase{"PllLimits", "n=255,m=0,depth=10", "n=255 m=0 depth=10"},
     ParseCase{"DelaysInAnyCase", "delay-cpu=none,delay-pci=150ps,delay-sdram=300PS,delay-3v66=450ps",
               "dcpu=0 dpci=1 dsdram=2 d3v66=3"},
@@ -133,6 +137,8 @@ TEST_P(OptionsReject, NamesTheOptionAndKeepsTheOld) {
 }
 
 const std::string kDividers = ": the dividers are CPU/SDRAM: 3, 4 or 6, then 3 or 4 (e.g. 4/3)";
+const std::string kBase =
+    ": the base is unprogrammed or what the SMBus base register reads, in hex (e.g. base=0xe801)";
 const std::string kMultiplier =
     ": the multiplier is a number from 1 to 64 with up to three decimals";
 
@@ -144,7 +150,9 @@ INSTANTIATE_TEST_SUITE_P(Lists, OptionsReject, ::testing::Values(
     RejectCase{"WrapsTo4", "dividers=4294967300/3", "\"dividers=4294967300/3\"" + kDividers},
     RejectCase{"NoSuchDivider", "dividers=5/3", "\"dividers=5/3\"" + kDividers},
     RejectCase{"ShortPciId", "hub=0x7113", "\"hub=0x7113\": the hub is aa, ab, ba, none or a PCI ID such as 0x71138086"},
-    RejectCase{"BaseValue", "base=0x400", "\"base=0x400\": the only base option is base=unprogrammed"},
+    RejectCase{"BaseWithoutPrefix", "base=e801", "\"base=e801\"" + kBase},
+    RejectCase{"BaseTooLong", "base=0x100000000", "\"base=0x100000000\"" + kBase},
+    RejectCase{"BaseNoDigits", "base=0x", "\"base=0x\"" + kBase},
     RejectCase{"ByteTooLarge", "n=256", "\"n=256\": a PLL register value from 0 to 255"},
     RejectCase{"NegativeByte", "m=-1", "\"m=-1\": a PLL register value from 0 to 255"},
     RejectCase{"DelayCode", "delay-cpu=1", "\"delay-cpu=1\": a group delay is none, 150ps, 300ps or 450ps"},
@@ -228,6 +236,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](const Found& f, sim::SimBoard&) { EXPECT_EQ(f.controller, 0); }},
                       BoardCase{"UnprogrammedBase", "base=unprogrammed",
                                 [](const Found& f, sim::SimBoard&) { EXPECT_EQ(f.controller, 0); }},
+                      BoardCase{"HiddenFunctionBase", "base=0xffff",
+                                [](const Found& f, sim::SimBoard&) { EXPECT_EQ(f.controller, 0); }},
+                      BoardCase{"LowBase", "base=0x0501",
+                                [](const Found& f, sim::SimBoard&) {
+                                    EXPECT_EQ(f.record.io_base, 0x0500);
+                                    EXPECT_EQ(f.chip, 1);
+                                }},
                       BoardCase{"DividersAndPll", "dividers=4/4,n=149,m=31,depth=3",
                                 [](const Found& f, sim::SimBoard&) {
                                     ASSERT_EQ(f.chip, 1);

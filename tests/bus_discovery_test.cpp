@@ -102,7 +102,9 @@ TEST(Discovery, NoDisplayNameForNone) {
 }
 
 // A base below 0x100 would put the SMBus block on the legacy devices' ports (DMA, interrupt
-// controllers): discovery refuses it as no controller, with configuration accesses only.
+// controllers), and so would one whose block wraps past 0xFFFF; a base the hub's register
+// cannot hold (bits 3..1 set, as all ones gives) is refused too. Each is no controller, with
+// configuration accesses only.
 struct BaseRow {
     const char* label;
     std::uint32_t base_read;
@@ -113,7 +115,7 @@ struct BaseRow {
 
 class DiscoveredBase : public ::testing::TestWithParam<BaseRow> {};
 
-TEST_P(DiscoveredBase, BelowTheLegacyPortsIsNoController) {
+TEST_P(DiscoveredBase, OnlyABaseTheHubCouldGiveIsTaken) {
     const BaseRow& row = GetParam();
     RecordingPortIo io;
     io.script(0xCFC, {kIdIch82801AB, 0x00000000, row.base_read});
@@ -137,7 +139,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BaseRow{"JustBelowTheLimit", 0x000000FF, 0, ChipsetKind::None, 0xE800},
                       BaseRow{"HighBitsOnlyAboveTheMask", 0xABCD0081, 0, ChipsetKind::None, 0xE800},
                       BaseRow{"AtTheLimit", 0x00000101, 1, ChipsetKind::ICH_82801AB, 0x0100},
-                      BaseRow{"Usual", 0x0000E801, 1, ChipsetKind::ICH_82801AB, 0xE800}),
+                      BaseRow{"Usual", 0x0000E801, 1, ChipsetKind::ICH_82801AB, 0xE800},
+                      BaseRow{"AllOnesWrapsToTheDmaPorts", 0xFFFFFFFF, 0, ChipsetKind::None,
+                              0xE800},
+                      BaseRow{"LowWordAllOnes", 0x0000FFFF, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"ReservedBit1", 0x0000E803, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"ReservedBit3", 0x0000E809, 0, ChipsetKind::None, 0xE800},
+                      BaseRow{"HighestBlock", 0x0000FFF1, 1, ChipsetKind::ICH_82801AB, 0xFFF0}),
     test::ByLabel());
 
 }  // namespace

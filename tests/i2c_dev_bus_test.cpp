@@ -178,13 +178,15 @@ INSTANTIATE_TEST_SUITE_P(Counts, KernelBlockRead,
                                            BlockReadRow{"Count255Unchecked", 255, true, false}),
                          test::ByLabel());
 
-// A block write's count: at most what one kernel block carries.
+// A block write's count: at most what one kernel block carries, and only registers its block
+// read delivered (or the patch itself).
 struct BlockWriteRow {
     const char* label;
     std::uint8_t reg;
     unsigned count;
     bool ok;
-    std::size_t transfers;  // ioctls made
+    std::size_t transfers;    // ioctls made
+    unsigned delivered = 22;  // what the chip announces to the block read
 };
 
 class KernelBlockWrite : public ::testing::TestWithParam<BlockWriteRow> {};
@@ -192,6 +194,7 @@ class KernelBlockWrite : public ::testing::TestWithParam<BlockWriteRow> {};
 TEST_P(KernelBlockWrite, SendsTheRefreshedShadowWithinTheLimit) {
     const BlockWriteRow& row = GetParam();
     KernelRig rig;
+    rig.chip.queue_block_counts({row.delivered});
     const std::uint8_t value = 0x0B;
 
     EXPECT_EQ(rig.bus.block_write(row.reg, value, static_cast<std::uint8_t>(row.count)),
@@ -207,6 +210,13 @@ TEST_P(KernelBlockWrite, SendsTheRefreshedShadowWithinTheLimit) {
         EXPECT_EQ(write.data, sent);
         EXPECT_EQ(rig.shadow[row.reg], value);
         EXPECT_EQ(rig.time.slept_ms(), 2 * kSmbTransferPauseMs);
+    } else if (row.transfers == 1) {
+        // The read went through; nothing of the write was sent and nothing was patched.
+        EXPECT_EQ(rig.dev.transfers()[0].kind, TransferKind::BlockRead);
+        EXPECT_EQ(rig.bus.last_error(), EPROTO);
+        for (std::size_t i = 0; i < kClockChipRegisterCount; ++i) {
+            EXPECT_EQ(rig.shadow[i], i < row.delivered ? rig.chip.reg(i) : kMarker) << i;
+        }
     } else {
         EXPECT_EQ(rig.time.slept_ms(), 0u);
         for (const std::uint8_t byte : rig.shadow.bytes) {
@@ -215,16 +225,43 @@ TEST_P(KernelBlockWrite, SendsTheRefreshedShadowWithinTheLimit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, KernelBlockWrite,
-                         ::testing::Values(BlockWriteRow{"Count0", REG10, 0, true, 0},
-                                           BlockWriteRow{"Count1", REG00, 1, true, 2},
-                                           BlockWriteRow{"Count1PatchBeyond", REG10, 1, true, 2},
-                                           BlockWriteRow{"Count22", REG10, 22, true, 2},
-                                           BlockWriteRow{"Count32", REG10, 32, true, 2},
-                                           BlockWriteRow{"Count33", REG10, 33, false, 0},
-                                           BlockWriteRow{"RegisterBeyondTheChip", 36, 17, false,
-                                                         0}),
-                         test::ByLabel());
+INSTANTIATE_TEST_SUITE_P(
+    Counts, KernelBlockWrite,
+    ::testing::Values(BlockWriteRow{"Count0", REG10, 0, true, 0},
+                      BlockWriteRow{"Count1", REG00, 1, true, 2},
+                      BlockWriteRow{"Count1PatchBeyond", REG10, 1, true, 2},
+                      BlockWriteRow{"Count22", REG10, 22, true, 2},
+                      BlockWriteRow{"Count32", REG10, 32, true, 2, 32},
+                      BlockWriteRow{"PowerUpChipPatchCompletes", REG10, 17, true, 2, 16},
+                      BlockWriteRow{"ShortReadLeavesBytesUnread", REG10, 17, false, 1, 5},
+                      BlockWriteRow{"PatchDoesNotCloseTheGap", REG10, 17, false, 1, 15},
+                      BlockWriteRow{"MoreThanTheChipDelivered", REG10, 23, false, 1},
+                      BlockWriteRow{"Count33", REG10, 33, false, 0},
+                      BlockWriteRow{"RegisterBeyondTheChip", 36, 17, false, 0}),
+    test::ByLabel());
+
+// The kernel reaches the ports itself, but a base the hub could not have given counts as no
+// controller here too, as on the port path.
+TEST(KernelDiscovery, TakesOnlyABaseTheHubCouldGive) {
+    const struct {
+        std::uint16_t base;
+        int found;
+    } rows[] = {{0xE800, 1}, {0xFFF0, 1}, {0xFFFE, 0}, {0xE808, 0}, {0x0000, 0}, {0x00F0, 0}};
+    for (const auto& row : rows) {
+        SimulatedI2cDev dev;
+        sim::SimTime time;
+        SmbusController controller;
+        DeviceAddress device;
+        RegisterShadow shadow;
+        I2cDevBus bus{dev,    *simulated_smbus_sysfs(0x24408086, row.base).adapter,
+                      time,   controller,
+                      device, shadow};
+
+        EXPECT_EQ(bus.detect_smbus_controller(), row.found) << std::hex << row.base;
+        EXPECT_EQ(controller.kind, row.found ? ChipsetKind::ICH_82801BA : ChipsetKind::None);
+        EXPECT_EQ(controller.io_base, row.found ? row.base : kDefaultSmbusIoBase);
+    }
+}
 
 }  // namespace
 }  // namespace vantrel::platform

@@ -412,6 +412,7 @@ INSTANTIATE_TEST_SUITE_P(
 // for completion: the hubs complete only after that clear.
 struct LastByteRow {
     const char* label;
+    std::uint8_t reg;
     std::uint8_t count;
     std::vector<Access> write;  // the write's own accesses, after its inner block read
 };
@@ -425,7 +426,7 @@ TEST_P(BlockWriteEnd, ClearsByteDoneOfTheLastByteBeforeTheCompletionWait) {
     // Every wait of the write sees its condition at once.
     f.io.set_default(S, 0x82);
 
-    ASSERT_EQ(f.host.block_write(0x01, 0x5A, row.count), 1);
+    ASSERT_EQ(f.host.block_write(row.reg, 0x5A, row.count), 1);
     const auto& log = f.io.log();
     ASSERT_GE(log.size(), row.write.size());
     const std::vector<Access> tail(log.end() - static_cast<std::ptrdiff_t>(row.write.size()),
@@ -438,18 +439,71 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Count 1: the first byte wait is the last byte's.
         LastByteRow{"OneByte",
+                    0x01,
                     1,
                     {out8(S, 0xFF), in8(C, 0x00), out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x01),
                      out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54), in8(S, 0x82), in8(S, 0x82),
                      out8(S, 0x80), in8(S, 0x82), in8(S, 0x82), sleep_ms(300), in8(C, 0x00),
                      out8(S, 0xFF)}},
+        // Two bytes read back and the patch as the third.
         LastByteRow{"ThreeBytes",
+                    0x02,
                     3,
                     {out8(S, 0xFF),  in8(C, 0x00),  out8(CMD, 0x00), out8(A, 0xD2), out8(D0, 0x03),
                      out8(D1, 0x00), out8(B, 0x11), out8(C, 0x54),   in8(S, 0x82),  in8(S, 0x82),
-                     out8(B, 0x5A),  out8(S, 0x80), in8(S, 0x82),    in8(S, 0x82),  out8(B, 0x00),
+                     out8(B, 0x22),  out8(S, 0x80), in8(S, 0x82),    in8(S, 0x82),  out8(B, 0x5A),
                      out8(S, 0x80),  in8(S, 0x82),  in8(S, 0x82),    out8(S, 0x80), in8(S, 0x82),
                      in8(S, 0x82),   sleep_ms(300), in8(C, 0x00),    out8(S, 0xFF)}}),
+    test::ByLabel());
+
+// A block write sends only bytes its own block read delivered, or the patched register: a chip
+// that announces fewer would have the rest written from a mirror never read in this run.
+struct CoverRow {
+    const char* label;
+    std::vector<std::uint32_t> delivered;  // the bytes the block read gets
+    std::uint8_t reg;
+    std::uint8_t count;
+    std::vector<std::uint8_t> sent;  // empty: refused after the read, nothing sent
+};
+
+class BlockWriteCover : public ::testing::TestWithParam<CoverRow> {};
+
+TEST_P(BlockWriteCover, SendsOnlyWhatItsReadDelivered) {
+    const CoverRow& row = GetParam();
+    Fixture f;
+    f.shadow.bytes.fill(0xEE);  // what an earlier run would have left
+    f.io.set_default(S, 0x82);  // every wait sees its condition at once
+    f.io.script(D0, {static_cast<std::uint32_t>(row.delivered.size())});
+    for (const std::uint32_t byte : row.delivered) {
+        f.io.script(B, {byte});
+    }
+
+    EXPECT_EQ(f.host.block_write(row.reg, 0x5A, row.count), row.sent.empty() ? 0 : 1);
+
+    std::vector<std::uint8_t> sent;
+    bool addressed_for_write = false;
+    for (const Access& a : f.io.log()) {
+        addressed_for_write = addressed_for_write || a == out8(A, 0xD2);
+        if (a.kind == Access::Out8 && a.port == B) {
+            sent.push_back(static_cast<std::uint8_t>(a.value));
+        }
+    }
+    EXPECT_EQ(sent, row.sent);
+    EXPECT_EQ(addressed_for_write, !row.sent.empty());
+    const std::uint32_t read_back = row.reg < row.delivered.size() ? row.delivered[row.reg] : 0xEE;
+    EXPECT_EQ(f.shadow[row.reg], row.sent.empty() ? read_back : 0x5A);
+    EXPECT_EQ(f.io.log().back(), row.sent.empty() ? sleep_ms(300) : out8(S, 0xFF));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, BlockWriteCover,
+    ::testing::Values(CoverRow{"AllDelivered", {0x11, 0x22, 0x33}, 0x01, 3, {0x11, 0x5A, 0x33}},
+                      CoverRow{
+                          "PatchIsTheOneMissingByte", {0x11, 0x22}, 0x02, 3, {0x11, 0x22, 0x5A}},
+                      CoverRow{"OneByteNeverRead", {0x11, 0x22}, 0x01, 3, {}},
+                      CoverRow{"NothingDelivered", {}, 0x10, 17, {}},
+                      CoverRow{"PatchBeyondAGap", {0x11}, 0x02, 3, {}},
+                      CoverRow{"FewerSentThanRead", {0x11, 0x22}, 0x10, 1, {0x11}}),
     test::ByLabel());
 
 }  // namespace

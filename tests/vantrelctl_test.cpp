@@ -10,6 +10,7 @@
 #include "platform/linux/reg_file_registry.h"
 #include "res/resource_ids.h"
 #include "sim/board_options.h"
+#include "sim/sim_board.h"
 #include "support/ctl_runner.h"
 #include "support/dialog_harness.h"
 #include "support/param_name.h"
@@ -456,6 +457,45 @@ INSTANTIATE_TEST_SUITE_P(Commands, CtlBothBuses, ::testing::Values(
     BusCase{"WriteDropped", {kInstant + ",fault=drop-write:word-write:reg=11", "set", "--cpu-ext", "150", "--verify"}, "", 4, {}},
     BusCase{"Load", {kInstant, "load", "--verify"}, "", 0, {}},
     BusCase{"ThisMachine", {"-y", "set", "--cpu-ext", "140"}, "pauses=instant,hub=ab", 0, {}}),
+    test::ByLabel());
+// clang-format on
+
+// Two bus hazards, on both paths: a chip that delivers fewer bytes than a block write would
+// send back (at detection, and when an apply enters enhanced mode; the kernel refuses a count
+// of 0 itself, the ports leave it to the block write), and a base whose block would wrap onto
+// the DMA controller's ports. Each fails before a byte of it goes out, so registers 0x00 to 0x0F
+// stay as the board started (REG00 0x41 among them).
+struct HazardCase {
+    const char* label;
+    std::vector<std::string> args;
+    const char* message;
+};
+
+class CtlBusHazard : public ::testing::TestWithParam<HazardCase> {};
+
+TEST_P(CtlBusHazard, FailsBeforeAByteOfItGoesOut) {
+    const HazardCase& row = GetParam();
+    sim::SimBoard fresh;
+    for (const char* bus : {"ports", "kernel"}) {
+        SCOPED_TRACE(bus);
+        CtlRunner ctl;
+        std::vector<std::string> args = {"--bus", bus};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        EXPECT_EQ(ctl.run(args), 1) << ctl.console.err();
+        EXPECT_EQ(ctl.messages(), std::vector<std::string>{row.message});
+        ASSERT_GE(ctl.chip_registers.size(), 0x10u);
+        for (std::uint8_t reg = 0; reg < 0x10; ++reg) {
+            EXPECT_EQ(ctl.chip_registers[reg], fresh.chip().reg(reg)) << int{reg};
+        }
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Boards, CtlBusHazard, ::testing::Values(
+    HazardCase{"DetectionReadsShort", {kInstant + ",fault=block-count=0:block-read,fault=block-count=0:block-read:nth=2", "show"}, "Cannot Find VXC812-07 Clock Generator!"},
+    HazardCase{"EnterReadsShort", {kInstant + ",fault=block-count=0:block-read:nth=5", "set", "--cpu-ext", "150"}, "Enable Enhanced-Mode Failed!"},
+    HazardCase{"BaseOfAHiddenFunction", {kInstant + ",base=0xffff", "show"}, "Cannot Get SM Base Address!"},
+    HazardCase{"BaseWithReservedBits", {kInstant + ",base=0xe80f", "show"}, "Cannot Get SM Base Address!"}),
     test::ByLabel());
 // clang-format on
 

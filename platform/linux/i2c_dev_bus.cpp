@@ -79,6 +79,12 @@ int I2cDevBus::detect_smbus_controller() {
         return 0;
     }
     if (adapter_.function.io_base) {
+        // The kernel reaches the ports itself, but a base the hub could not have given is the
+        // same sign of a missing function as on the port path, and both paths agree on it.
+        if (!smbus_base_usable(*adapter_.function.io_base)) {
+            controller_.kind = ChipsetKind::None;
+            return 0;
+        }
         controller_.io_base = *adapter_.function.io_base;
     }
     return 1;
@@ -164,9 +170,12 @@ int I2cDevBus::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     if (!is_chip_register(reg) || count > kKernelBlockMax) {
         return 0;
     }
-    std::uint8_t ignored = 0;
-    if (!block_read(ignored)) {
+    std::uint8_t delivered = 0;
+    if (!block_read(delivered)) {
         return 0;
+    }
+    if (!block_write_covered(reg, count, delivered)) {
+        return fail(EPROTO);
     }
     shadow_.bytes[reg] = value;
 
