@@ -11,6 +11,7 @@
 # process, crash there.
 #   scripts/test-windows.sh [BUILD_DIR]     (default build-win; the check build goes to
 #                                            BUILD_DIR64)
+# VANTREL_WINE_GROUPS="refused instance" runs only those groups of the driver (tests/win32).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/${1:-build-win}"
@@ -33,6 +34,8 @@ if [ -n "$streams" ]; then
 fi
 echo "ok   vantrel.exe links no iostreams"
 
+"$root/scripts/package-windows.sh" "${1:-build-win}"
+
 echo "== Windows: the program under Wine"
 work="$(mktemp -d)"
 cleanup() {
@@ -49,7 +52,9 @@ if [ "${VANTREL_SKIP_WINE:-0}" = 1 ]; then
     exit 0
 fi
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# VANTREL_WINE_ARCH=64 takes the 64-bit check build even where 32-bit Wine runs, so that one
+# machine can try both.
+if [ "${VANTREL_WINE_ARCH:-}" != 64 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     WINE_CMD=/usr/lib/wine/wine
     WINESERVER_CMD=/usr/lib/wine/wineserver
     export WINEARCH=win32
@@ -93,8 +98,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$WINESERVER_CMD" -k || true
     "$WINESERVER_CMD" -w
     echo "(prefix made in $(( $(date +%s) - start )) s)"
-    "$WINE_CMD" "$0" "$1" 2>/dev/null
-' "$work/driver.exe" "$exe" | tr -d '\r' | tee "$work/driver.log"
+    "$WINE_CMD" "$0" "$@" 2>/dev/null
+' "$work/driver.exe" "$exe" ${VANTREL_WINE_GROUPS:-} | tr -d '\r' | tee "$work/driver.log"
+
+# VANTREL_PICTURE=FILE.png keeps the driver's picture of the main dialog (docs/ has one).
+if [ -n "${VANTREL_PICTURE:-}" ] && [ -f "$work/vantrel-win98.bmp" ]; then
+    python3 "$root/scripts/bmp-to-png.py" "$work/vantrel-win98.bmp" "$VANTREL_PICTURE"
+    echo "picture: $VANTREL_PICTURE"
+fi
 
 summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$work/driver.log" | tail -1 || true)"
 if [ -z "$summary" ]; then

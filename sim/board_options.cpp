@@ -14,7 +14,6 @@ namespace vantrel::sim {
 namespace {
 
 constexpr unsigned kMaxByte = 0xFF;
-constexpr unsigned kMaxDelayCode = 3;
 constexpr unsigned kMaxSpreadModel = 7;
 // The multiplier is read in thousandths; a core clock is 1 to 64 times the external clock.
 constexpr unsigned kMultiplierScale = 1000;

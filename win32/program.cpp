@@ -39,6 +39,23 @@ constexpr char kPortsRefused[] =
     "The hardware is left alone. Vantrel runs on Windows 95 and 98; \"vantrel.exe /simulate\" "
     "shows it on a simulated board.";
 
+constexpr char kWineRefused[] =
+    "Vantrel is running under Wine. The I/O ports a program sees under Wine are Wine's own (or "
+    "ports of the machine Wine runs on), never those of the board's SMBus controller, so this "
+    "program does not touch them.\n\n"
+    "The hardware is left alone. On Linux, use the Linux program \"vantrel\", which reaches the "
+    "clock generator through the kernel; \"vantrel.exe /simulate\" shows this program on a "
+    "simulated board.";
+
+constexpr char kClockChipInUse[] =
+    "Another Vantrel program is using the clock chip; only one may drive it at a time, or their "
+    "transfers would interleave on the bus.\n\n"
+    "Close the other one (or wait for its /load to end), then start Vantrel again.";
+
+constexpr char kClockChipClaimFailed[] =
+    "Vantrel could not make sure that no other Vantrel program is using the clock chip, so the "
+    "hardware is left alone.";
+
 void say(const std::string& text, UINT icon) {
     const std::string caption(res::kMainDialogTitle);
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND | icon);
@@ -185,12 +202,26 @@ int run_program(HINSTANCE instance, const char* command_line) {
         if (!machine.simulate(command.board_options)) {
             return kExitUsage;
         }
-    } else if (platform::nt_family() || !platform::user_port_access_allowed()) {
-        error_box(kPortsRefused);
-        if (command.load) {
+    } else {
+        // Claimed before anything else of the hardware path, the port probe included; an
+        // instance that then finds the ports refused keeps the claim until it ends.
+        const platform::ClockChipClaim claim = platform::claim_clock_chip();
+        if (claim != platform::ClockChipClaim::Claimed) {
+            error_box(claim == platform::ClockChipClaim::HeldElsewhere ? kClockChipInUse
+                                                                       : kClockChipClaimFailed);
             return kExitFailed;
         }
-        machine.refuse_ports();
+        const char* refusal = platform::under_wine() ? kWineRefused
+                              : platform::nt_family() || !platform::user_port_access_allowed()
+                                  ? kPortsRefused
+                                  : nullptr;
+        if (refusal != nullptr) {
+            error_box(refusal);
+            if (command.load) {
+                return kExitFailed;
+            }
+            machine.refuse_ports();
+        }
     }
 
     ProgramRecords records;

@@ -38,6 +38,25 @@ bool nt_family() {
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+bool under_wine() {
+    // Windows 95 and 98 have no ntdll.dll in a Win32 process, so the lookup ends there.
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+ClockChipClaim claim_clock_chip() {
+    // Never closed: the system releases it when the process ends, however it ends.
+    const HANDLE mutex = CreateMutexA(nullptr, TRUE, "Vantrel.VXC812-07.ClockChip");
+    if (mutex == nullptr) {
+        return ClockChipClaim::Failed;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return ClockChipClaim::HeldElsewhere;
+    }
+    return ClockChipClaim::Claimed;
+}
+
 bool read_file(const std::string& path, std::size_t max_bytes, std::string& content,
                std::string& error) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
