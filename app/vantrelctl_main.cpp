@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "app/cli/console.h"
-#include "app/cli/machine.h"
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
 #include "platform/linux/real_sleeper.h"
 #include "platform/linux/reg_file_registry.h"
+#include "platform/linux/this_machine.h"
 
 int main(int argc, char** argv) {
     using namespace vantrel;
@@ -15,6 +15,6 @@ int main(int argc, char** argv) {
     cli::StdioConsole console;
     cli::StdinTerminal terminal;
     platform::RealSleeper sleeper;
-    return cli::run_vantrelctl(args, {console, terminal, sleeper, cli::open_this_machine,
+    return cli::run_vantrelctl(args, {console, terminal, sleeper, platform::make_this_machine,
                                       [] { return platform::default_settings_path(); }, nullptr});
 }

@@ -15,4 +15,15 @@ class PortIo {
     virtual void write_dword(std::uint16_t port, std::uint32_t value) = 0;
 };
 
+// The ports of a program that may not touch them: every read answers all ones, as an empty bus
+// does, and writes go nowhere. Discovery then finds no controller, and the dialog opens in its
+// "no controller" state.
+class RefusedPortIo : public PortIo {
+  public:
+    std::uint8_t read_byte(std::uint16_t) override { return 0xFF; }
+    void write_byte(std::uint16_t, std::uint8_t) override {}
+    std::uint32_t read_dword(std::uint16_t) override { return 0xFFFFFFFFu; }
+    void write_dword(std::uint16_t, std::uint32_t) override {}
+};
+
 }  // namespace vantrel

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/real_sleeper.h"
+#include "platform/linux/this_machine.h"
 #include "qt/command_line.h"
-#include "qt/machine_board.h"
 #include "qt/program.h"
-#include "qt/simulated_board.h"
 #include "res/version_info.h"
+#include "sim/linux/sim_machine.h"
 
 namespace {
 
@@ -39,56 +40,31 @@ int main(int argc, char** argv) {
     }
 
     ProgramRecords records;
-    std::unique_ptr<qt::Board> board;
-    std::string refusal;
+    platform::RealSleeper real_time;  // for a simulated board whose pauses are felt
+    std::unique_ptr<Machine> machine;
     if (line.simulate) {
-        auto simulated = std::make_unique<qt::SimulatedBoard>(records.clock, records.vendor);
-        std::string notice;
-        if (!simulated->configure(*line.simulate, error, notice)) {
+        // A refusal of its bus is shown as the run's first message, as on this machine.
+        machine = sim::make_simulated_machine(*line.simulate, line.bus, real_time,
+                                              records.machine_records(), error);
+        if (!machine) {
             std::fprintf(stderr, "vantrel: --simulate: %s\n", error.c_str());
             return kBadUsage;
         }
-        if (!notice.empty()) {
-            std::fprintf(stderr, "vantrel: %s\n", notice.c_str());
-        }
-        // A refusal is shown as the run's first message, as on this machine.
-        simulated->choose_bus(line.bus, records.controller, records.device_address, records.shadow,
-                              refusal);
-        board = std::move(simulated);
     } else {
         // Everything that needs root happens here, before the QApplication exists: the window
         // never runs as root. On the kernel path nothing needs it, and it is given up all the
         // same once the node is open.
-        auto machine = std::make_unique<qt::MachineBoard>(records.clock, records.vendor);
-        std::string message;
-        switch (machine->prepare(line.bus, records.controller, records.device_address,
-                                 records.shadow, message)) {
-            case platform::HardwareAccessStatus::Ready:
-                if (!message.empty()) {
-                    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
-                }
-                break;
-            case platform::HardwareAccessStatus::Refused:
-                // Shown as the first message of the run; the dialog then opens without a
-                // controller.
-                refusal = message;
-                break;
-            case platform::HardwareAccessStatus::AlreadyRunning:
-            case platform::HardwareAccessStatus::CannotDropRoot:
-                std::fprintf(stderr, "vantrel: %s\n", message.c_str());
-                return 1;
+        machine = platform::make_this_machine(line.bus, records.machine_records(), error);
+        if (!machine) {
+            std::fprintf(stderr, "vantrel: %s\n", error.c_str());
+            return 1;
         }
-        if (!machine->note().empty()) {
-            std::fprintf(stderr, "vantrel: %s\n", machine->note().c_str());
-        }
-        if (!machine->bus_reason().empty()) {
-            std::fprintf(stderr, "vantrel: not the kernel path: %s\n",
-                         machine->bus_reason().c_str());
-        }
-        board = std::move(machine);
     }
-    if (!board->bus_path().empty()) {
-        std::fprintf(stderr, "vantrel: bus: %s\n", board->bus_path().c_str());
+    for (const std::string& note : machine->notes()) {
+        std::fprintf(stderr, "vantrel: %s\n", note.c_str());
+    }
+    if (!machine->bus_path().empty()) {
+        std::fprintf(stderr, "vantrel: bus: %s\n", machine->bus_path().c_str());
     }
 
     // Without a display a picture is still made, on the offscreen platform.
@@ -98,5 +74,5 @@ int main(int argc, char** argv) {
     // Qt's own options are not taken: the command line is the program's.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
-    return qt::run_program(line, *board, records, refusal, start);
+    return qt::run_program(line, *machine, records, start);
 }

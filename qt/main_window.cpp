@@ -6,7 +6,7 @@
 #include <QSlider>
 #include <QStyle>
 
-#include "qt/wait_cursor.h"
+#include "qt/controls.h"
 
 namespace vantrel::qt {
 

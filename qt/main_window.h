@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "qt/icon_library.h"
-#include "qt/template_widgets.h"
-#include "qt/widget_controls.h"
+#include "qt/controls.h"
+#include "qt/pictures.h"
+#include "qt/widgets.h"
 #include "ui/dialog_window.h"
 #include "ui/main_dialog.h"
 

@@ -1,21 +1,144 @@
 #include "qt/program.h"
 
+#include <unistd.h>
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "app/core/setup_app.h"
 #include "platform/linux/reg_file_registry.h"
-#include "qt/error_boxes.h"
-#include "qt/icon_library.h"
 #include "qt/main_window.h"
-#include "qt/measure_framework.h"
-#include "qt/modal_caution_notice.h"
-#include "qt/modal_framework.h"
-#include "qt/printed_messages.h"
-#include "qt/screenshot_caution_notice.h"
-#include "qt/screenshot_framework.h"
+#include "qt/messages.h"
+#include "qt/notice.h"
+#include "qt/pictures.h"
+#include "qt/widgets.h"
+#include "ui/cpu_speed_meter.h"
 
 namespace vantrel::qt {
+
+void ModalFramework::enable_3d_controls() {
+    apply_3d_look();
+}
+
+void ModalFramework::run_modal(MainDialog& dialog) {
+    window_.bind(&dialog);
+    window_.initialise();
+    window_.exec();
+    window_.bind(nullptr);
+}
+
+namespace {
+
+// How long to wait for the window system to show the dialog before measuring anyway.
+constexpr int kExposeTimeoutMs = 5000;
+
+// The process's resident memory in kB, from /proc/self/status; -1 when it cannot be read.
+long resident_kb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// How long ago the kernel started this process, in ms (10 ms resolution): the start-up figure
+// then includes loading the program and its libraries. -1 when /proc cannot tell.
+long long process_age_ms() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Fields after the command name, which is in parentheses and may hold spaces; the start
+    // time is field 22, the 20th after the name.
+    const std::size_t name_end = text.rfind(')');
+    if (name_end == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(name_end + 1));
+    std::string field;
+    unsigned long long start_ticks = 0;
+    for (int i = 0; i < 20 && fields >> field; ++i) {
+        if (i == 19) {
+            start_ticks = std::stoull(field);
+        }
+    }
+    std::ifstream uptime_file("/proc/uptime");
+    double uptime_s = 0;
+    const long ticks_per_s = sysconf(_SC_CLK_TCK);
+    if (!(uptime_file >> uptime_s) || start_ticks == 0 || ticks_per_s <= 0) {
+        return -1;
+    }
+    return static_cast<long long>(uptime_s * 1000.0) -
+           static_cast<long long>(start_ticks * 1000ULL /
+                                  static_cast<unsigned long long>(ticks_per_s));
+}
+
+long long ms_since(MeasureFramework::Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(MeasureFramework::Clock::now() -
+                                                                 start)
+        .count();
+}
+
+void wait_until_exposed(QWidget& window) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window.windowHandle() != nullptr && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < kExposeTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    // Let the first paint through.
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+void MeasureFramework::enable_3d_controls() {
+    apply_3d_look();
+}
+
+void MeasureFramework::run_modal(MainDialog& dialog) {
+    window_.bind(&dialog);
+    window_.initialise();
+    window_.show();
+    wait_until_exposed(window_);
+    const long long shown_ms = ms_since(start_);
+    const long long shown_since_exec_ms = process_age_ms();
+    const long rss_kb = resident_kb();
+
+    const auto apply_start = Clock::now();
+    // As the user does it: the button, with its busy cursor.
+    if (auto* run = qobject_cast<QAbstractButton*>(window_.widgets()->widget(IDC_RUN_SETTINGS))) {
+        run->click();
+    }
+    const long long apply_ms = ms_since(apply_start);
+
+    std::fprintf(out_, "start to dialog shown: %lld ms from main, %lld ms from process start\n",
+                 shown_ms, shown_since_exec_ms);
+    std::fprintf(out_, "apply: %lld ms\n", apply_ms);
+    std::fprintf(out_, "resident memory after start-up: %.1f MB\n",
+                 static_cast<double>(rss_kb) / 1024.0);
+    window_.hide();
+    window_.bind(nullptr);
+}
+
+void ScreenshotFramework::enable_3d_controls() {
+    apply_3d_look();
+}
+
+void ScreenshotFramework::run_modal(MainDialog& dialog) {
+    window_.bind(&dialog);
+    window_.initialise();
+    rendered_ = save_picture(window_, path_, error_);
+    window_.bind(nullptr);
+}
 
 namespace {
 
@@ -31,8 +154,8 @@ bool report_picture(bool rendered, const std::string& path, const std::string& e
 
 }  // namespace
 
-int run_program(const CommandLine& line, Board& board, ProgramRecords& records,
-                const std::string& refusal, std::chrono::steady_clock::time_point start) {
+int run_program(const CommandLine& line, Machine& machine, ProgramRecords& records,
+                std::chrono::steady_clock::time_point start) {
     platform::RegFileRegistry registry(
         line.settings_path.empty() ? platform::default_settings_path() : line.settings_path);
     IconLibrary icons;
@@ -42,23 +165,16 @@ int run_program(const CommandLine& line, Board& board, ProgramRecords& records,
     PrintedMessages printed(stderr);
     MessageBoxes& messages = screenshot ? static_cast<MessageBoxes&>(printed) : boxes;
 
-    if (!refusal.empty()) {
-        messages.show(refusal, kErrorCaption, MessageButtons::Ok, MessageIcon::Stop);
+    if (!machine.refusal().empty()) {
+        messages.show(machine.refusal(), kErrorCaption, MessageButtons::Ok, MessageIcon::Stop);
     }
 
-    const MainDialogEnvironment env{window.controls(),
-                                    window,
-                                    messages,
-                                    board.cpu_meter(),
-                                    board.io(),
-                                    board.sleeper(),
-                                    records.controller,
-                                    records.device_address,
-                                    records.shadow,
-                                    records.clock,
-                                    records.settings_key,
-                                    board.backend()};
-    window.set_bus_path(board.bus_path());
+    MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
+    const MainDialogEnvironment env{window.controls(), window,
+                                    messages,          meter,
+                                    machine.backend(), records.controller,
+                                    records.clock,     records.settings_key};
+    window.set_bus_path(machine.bus_path());
 
     int status = 0;
     if (screenshot) {

@@ -7,8 +7,9 @@
 
 #include "clockgen/registers.h"
 #include "platform/linux/bus_choice.h"
-#include "platform/linux/sim_i2c_dev.h"
 #include "res/resource_ids.h"
+#include "sim/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_sysfs.h"
 #include "support/dialog_harness.h"
 #include "support/param_name.h"
 
@@ -31,8 +32,8 @@ struct Rig {
     // The kernel path as the program takes it; built from the harness's own records.
     std::unique_ptr<SmbusBackend> open_kernel_path(DialogHarness& harness) {
         dev.attach(kClockChipAddress, harness.board.chip());
-        const auto sysfs = platform::simulated_smbus_sysfs(harness.board.pci().hub_id(),
-                                                           harness.board.pci().smbus_base());
+        const auto sysfs = sim::simulated_smbus_sysfs(harness.board.pci().hub_id(),
+                                                      harness.board.pci().smbus_base());
         platform::BusChoice choice = platform::choose_bus(
             platform::BusRequest::Kernel, sysfs, dev,
             {harness.board.time(), harness.controller, harness.device_address, harness.shadow});
@@ -54,7 +55,7 @@ struct Rig {
     }
 
     BusKind bus;
-    platform::SimulatedI2cDev dev;
+    sim::SimulatedI2cDev dev;
     DialogHarness h{test::CpuSource::Scripted,
                     bus == BusKind::Kernel
                         ? DialogHarness::BusFactory(
@@ -301,8 +302,8 @@ TEST(NoBus, DialogOpensWithoutAController) {
     DialogHarness h;
     NoSmbusBackend none(h.controller, h.shadow);
     MainDialogEnvironment env = h.env();
-    env.backend = &none;
-    MainDialog dialog(env);
+    MainDialog dialog({env.controls, env.window, env.messages, env.cpu, none, env.controller,
+                       env.clock, env.settings_key});
     dialog.on_init_dialog();
 
     EXPECT_EQ(h.messages.shown(), reference.messages.shown());

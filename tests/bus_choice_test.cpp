@@ -8,7 +8,8 @@
 #include <linux/i2c.h>
 
 #include "platform/linux/bus_choice.h"
-#include "platform/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_sysfs.h"
 #include "sim/sim_clock_chip.h"
 #include "sim/sim_time.h"
 #include "support/param_name.h"
@@ -38,7 +39,7 @@ enum class Node : unsigned char {
 };
 
 SmbusSysfs sysfs_of(Hub hub) {
-    SmbusSysfs sysfs = simulated_smbus_sysfs(0x24408086, 0xE800);
+    SmbusSysfs sysfs = sim::simulated_smbus_sysfs(0x24408086, 0xE800);
     switch (hub) {
         case Hub::None:
             sysfs.function.reset();
@@ -61,7 +62,7 @@ SmbusSysfs sysfs_of(Hub hub) {
     return sysfs;
 }
 
-void set_up(SimulatedI2cDev& dev, Node node) {
+void set_up(sim::SimulatedI2cDev& dev, Node node) {
     switch (node) {
         case Node::Opens:
             break;
@@ -116,7 +117,7 @@ TEST_P(BusChoiceCase, TakesThePathAndNamesTheCauseAndTheFix) {
     const ChoiceRow& row = GetParam();
     sim::SimClockChip chip;
     sim::SimTime time;
-    SimulatedI2cDev dev;
+    sim::SimulatedI2cDev dev;
     dev.attach(kClockChipAddress, chip);
     set_up(dev, row.node);
     SmbusController controller;
@@ -262,7 +263,7 @@ TEST_P(BusChoiceFromSysfs, FollowsWhatTheTreeShows) {
     tree.load_i2c_dev();
     sim::SimClockChip chip;
     sim::SimTime time;
-    SimulatedI2cDev dev("/dev/i2c-4");
+    sim::SimulatedI2cDev dev("/dev/i2c-4");
     dev.attach(kClockChipAddress, chip);
     SmbusController controller;
     DeviceAddress device;

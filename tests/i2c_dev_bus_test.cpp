@@ -7,7 +7,8 @@
 #include "clockgen/registers.h"
 #include "platform/linux/bus_choice.h"
 #include "platform/linux/i2c_dev_bus.h"
-#include "platform/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_i2c_dev.h"
+#include "sim/linux/sim_sysfs.h"
 #include "sim/sim_clock_chip.h"
 #include "sim/sim_time.h"
 #include "support/param_name.h"
@@ -26,12 +27,13 @@ constexpr std::uint8_t kMarker = 0xA5;  // what the shadow holds where no transf
 struct KernelRig {
     sim::SimClockChip chip;
     sim::SimTime time;
-    SimulatedI2cDev dev;
+    sim::SimulatedI2cDev dev;
     SmbusController controller;
     DeviceAddress device;
     RegisterShadow shadow;
-    I2cDevBus bus{
-        dev, *simulated_smbus_sysfs(0x24408086, 0xE800).adapter, time, controller, device, shadow};
+    I2cDevBus bus{dev,    *sim::simulated_smbus_sysfs(0x24408086, 0xE800).adapter,
+                  time,   controller,
+                  device, shadow};
 
     KernelRig() {
         dev.attach(kClockChipAddress, chip);
@@ -248,12 +250,12 @@ TEST(KernelDiscovery, TakesOnlyABaseTheHubCouldGive) {
         int found;
     } rows[] = {{0xE800, 1}, {0xFFF0, 1}, {0xFFFE, 0}, {0xE808, 0}, {0x0000, 0}, {0x00F0, 0}};
     for (const auto& row : rows) {
-        SimulatedI2cDev dev;
+        sim::SimulatedI2cDev dev;
         sim::SimTime time;
         SmbusController controller;
         DeviceAddress device;
         RegisterShadow shadow;
-        I2cDevBus bus{dev,    *simulated_smbus_sysfs(0x24408086, row.base).adapter,
+        I2cDevBus bus{dev,    *sim::simulated_smbus_sysfs(0x24408086, row.base).adapter,
                       time,   controller,
                       device, shadow};
 

@@ -59,9 +59,8 @@ struct StartupRig {
     FakeBootGuard guard{h.board};
     StartupLoad load{h.messages, guard};
     HiddenDialogWindow hidden;
-    MainDialog dialog{MainDialogEnvironment{h.controls, hidden, load.messages(), h.cpu, h.board,
-                                            h.board.time(), h.controller, h.device_address,
-                                            h.shadow, h.clock, h.settings_key}};
+    MainDialog dialog{MainDialogEnvironment{h.controls, hidden, load.messages(), h.cpu, *h.backend,
+                                            h.controller, h.clock, h.settings_key}};
 
     // The settings that "Save Settings" keeps for the board as it starts.
     void save_board_settings() {

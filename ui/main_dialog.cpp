@@ -24,8 +24,7 @@ constexpr char kGeneratorName[] = "VXC 812-07 ";
 
 MainDialog::MainDialog(const MainDialogEnvironment& env)
     : env_(env),
-      port_backend_(env.io, env.sleeper, env.controller, env.device_address, env.shadow),
-      backend_(env.backend != nullptr ? *env.backend : port_backend_),
+      backend_(env.backend),
       apply_(env.controls, env.messages, backend_.transfers(), env.clock, env.cpu),
       store_(env.controls, env.messages, env.settings_key, backend_.transfers().shadow(), env.clock,
              apply_),

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "bus/port_io.h"
-#include "bus/sleeper.h"
 #include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_transfers.h"
@@ -27,17 +25,11 @@ struct MainDialogEnvironment {
     DialogWindow& window;
     MessageBoxes& messages;
     CpuSpeedMeter& cpu;
-    PortIo& io;
-    Sleeper& sleeper;
+    // How the bus is reached; it keeps `controller` as the record it fills.
+    SmbusBackend& backend;
     SmbusController& controller;
-    const DeviceAddress& device_address;
-    RegisterShadow& shadow;
     ClockState& clock;
     const SettingsKey& settings_key;
-    // How the bus is reached. Left null, the dialog uses direct port access through `io`,
-    // `sleeper`, `controller`, `device_address` and `shadow`; a backend given here must keep
-    // that same controller record and shadow.
-    SmbusBackend* backend = nullptr;
 };
 
 // The main dialog's logic, bound to its window through the seams. A front end creates the
@@ -77,7 +69,6 @@ class MainDialog {
     void stop_error(const char* text);
 
     MainDialogEnvironment env_;
-    PortSmbusBackend port_backend_;
     SmbusBackend& backend_;
     ApplyWorkflow apply_;
     SettingsStore store_;

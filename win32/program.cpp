@@ -1,13 +1,14 @@
 #include "win32/program.h"
 
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "app/core/program_records.h"
 #include "app/core/setup_app.h"
 #include "app/core/startup_load.h"
+#include "bus/port_io.h"
+#include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
-#include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
 #include "platform/windows/win32_port_io.h"
@@ -17,8 +18,9 @@
 #include "platform/x86/native_cpu.h"
 #include "res/dialog_templates.h"
 #include "sim/board_options.h"
-#include "sim/sim_board.h"
+#include "sim/simulated_machine.h"
 #include "ui/cpu_speed_meter.h"
+#include "ui/machine.h"
 #include "ui/main_dialog.h"
 #include "ui/message_boxes.h"
 #include "win32/command_line.h"
@@ -66,67 +68,55 @@ void error_box(const char* text) {
     MessageBoxA(nullptr, text, caption.c_str(), MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
 }
 
-// Where the program's hardware operations go: this machine, or a simulated board.
-class Machine {
+// This machine through the program's own port instructions, or, when `refusal` says why they
+// may not be used, with its ports left alone: every read then answers as an empty bus.
+class ThisMachine : public Machine {
   public:
-    // Sets up the simulated board from its options; false (with the reason shown) when they
-    // cannot be used.
-    bool simulate(const std::string& option_text) {
-        sim::BoardOptions options;
-        std::string error;
-        if (!sim::parse_board_options(option_text, options, error)) {
-            say("/simulate: " + error + "\n\n" + usage_text(), MB_ICONHAND);
-            return false;
-        }
-        std::string dump;
-        if (!options.dump_path.empty() &&
-            !platform::read_file(options.dump_path, sim::kMaxDumpFileBytes, dump, error)) {
-            say("/simulate: " + error, MB_ICONHAND);
-            return false;
-        }
-        board_.emplace();
-        std::string notice;
-        if (!sim::apply_board_options(options, dump, *board_, error, notice)) {
-            say("/simulate: " + error, MB_ICONHAND);
-            return false;
-        }
-        if (!notice.empty()) {
-            say("/simulate: " + notice, MB_ICONINFORMATION);
-        }
-        io_ = &*board_;
-        cpu_ = &board_->cpu();
-        timing_ = &board_->cpu();
-        if (options.real_pauses) {
-            paced_.emplace(board_->time(), real_sleeper_);
-            sleeper_ = &*paced_;
+    ThisMachine(const MachineRecords& records, const char* refusal)
+        : ports_(refusal == nullptr ? static_cast<PortIo&>(real_io_) : refused_io_),
+          backend_(ports_, sleeper_, records.controller, records.device_address, records.shadow) {
+        if (refusal == nullptr) {
+            bus_path_ = "direct port I/O";
         } else {
-            sleeper_ = &board_->time();
+            refusal_ = refusal;
         }
-        return true;
     }
 
-    // Leaves the ports alone, as on the NT family: every read answers as an empty bus.
-    void refuse_ports() { io_ = &refused_io_; }
-
-    PortIo& io() { return *io_; }
-    Sleeper& sleeper() { return *sleeper_; }
-    CpuInstructions& cpu() { return *cpu_; }
-    SystemTiming& timing() { return *timing_; }
+    SmbusBackend& backend() override { return backend_; }
+    Sleeper& sleeper() override { return sleeper_; }
+    CpuInstructions& cpu() override { return cpu_; }
+    SystemTiming& timing() override { return timing_; }
 
   private:
     platform::Win32PortIo real_io_;
-    platform::RefusedPortIo refused_io_;
-    platform::NativeCpu real_cpu_;
-    platform::Win32Timing real_timing_;
-    platform::Win32Sleeper real_sleeper_;
-    std::optional<sim::SimBoard> board_;
-    std::optional<sim::PacedSleeper> paced_;
-
-    PortIo* io_ = &real_io_;
-    Sleeper* sleeper_ = &real_sleeper_;
-    CpuInstructions* cpu_ = &real_cpu_;
-    SystemTiming* timing_ = &real_timing_;
+    RefusedPortIo refused_io_;
+    PortIo& ports_;
+    platform::Win32Sleeper sleeper_;
+    platform::NativeCpu cpu_;
+    platform::Win32Timing timing_;
+    PortSmbusBackend backend_;
 };
+
+// The simulated board the /simulate options describe, or nullptr with the reason shown.
+std::unique_ptr<Machine> make_simulated(const std::string& option_text, Sleeper& real_time,
+                                        const MachineRecords& records) {
+    sim::BoardOptions options;
+    std::string error;
+    if (!sim::parse_board_options(option_text, options, error)) {
+        say("/simulate: " + error + "\n\n" + usage_text(), MB_ICONHAND);
+        return nullptr;
+    }
+    std::unique_ptr<sim::SimulatedMachine> machine =
+        sim::make_simulated_machine(options, platform::read_file, real_time, records, error);
+    if (!machine) {
+        say("/simulate: " + error, MB_ICONHAND);
+        return nullptr;
+    }
+    for (const std::string& note : machine->notes()) {
+        say("/simulate: " + note, MB_ICONINFORMATION);
+    }
+    return machine;
+}
 
 int clear_guard(platform::Win32Registry& registry) {
     platform::RegistryBootGuard guard(registry.create_or_open(kSettingsKeyPath));
@@ -152,12 +142,9 @@ int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine
     }
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
     HiddenDialogWindow window;
-    const MainDialogEnvironment env{framework.controls(), window,
-                                    load.messages(),      meter,
-                                    machine.io(),         machine.sleeper(),
-                                    records.controller,   records.device_address,
-                                    records.shadow,       records.clock,
-                                    records.settings_key};
+    const MainDialogEnvironment env{
+        framework.controls(), window,        load.messages(),     meter, machine.backend(),
+        records.controller,   records.clock, records.settings_key};
     MainDialog dialog(env);
     const StartupLoadOutcome outcome = load.run(dialog, records.settings_key);
     framework.destroy_hidden(hidden);
@@ -171,8 +158,7 @@ int open_dialog(HINSTANCE instance, platform::Win32Registry& registry, Machine& 
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
     const MainDialogEnvironment env{
         framework.controls(), framework.window(), framework.messages(), meter,
-        machine.io(),         machine.sleeper(),  records.controller,   records.device_address,
-        records.shadow,       records.clock,      records.settings_key};
+        machine.backend(),    records.controller, records.clock,        records.settings_key};
     SetupApp app(framework, registry, caution, records.settings_key, env);
     app.start_up();
     return kExitDone;
@@ -197,9 +183,12 @@ int run_program(HINSTANCE instance, const char* command_line) {
         return clear_guard(registry);
     }
 
-    Machine machine;
+    ProgramRecords records;
+    platform::Win32Sleeper real_time;  // for a simulated board whose pauses are felt
+    std::unique_ptr<Machine> machine;
     if (command.simulate) {
-        if (!machine.simulate(command.board_options)) {
+        machine = make_simulated(command.board_options, real_time, records.machine_records());
+        if (!machine) {
             return kExitUsage;
         }
     } else {
@@ -215,20 +204,19 @@ int run_program(HINSTANCE instance, const char* command_line) {
                               : platform::nt_family() || !platform::user_port_access_allowed()
                                   ? kPortsRefused
                                   : nullptr;
-        if (refusal != nullptr) {
-            error_box(refusal);
+        machine = std::make_unique<ThisMachine>(records.machine_records(), refusal);
+        if (!machine->refusal().empty()) {
+            error_box(machine->refusal().c_str());
             if (command.load) {
                 return kExitFailed;
             }
-            machine.refuse_ports();
         }
     }
 
-    ProgramRecords records;
     if (command.load) {
-        return load_at_start(instance, registry, machine, records);
+        return load_at_start(instance, registry, *machine, records);
     }
-    return open_dialog(instance, registry, machine, records);
+    return open_dialog(instance, registry, *machine, records);
 }
 
 }  // namespace vantrel::win32

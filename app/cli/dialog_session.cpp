@@ -1,5 +1,6 @@
 #include "app/cli/dialog_session.h"
 
+#include "bus/port_io.h"
 #include "clockgen/clock_chip.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
@@ -21,30 +22,21 @@ void ConsoleDialogControls::misuse(const std::string& what) const {
     console_.err("vantrelctl: internal error: " + what + "\n");
 }
 
-DialogSession::DialogSession(const Machine& machine, Console& console)
+DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console& console)
     : machine_(machine),
-      settings_key_(machine.records.settings_key),
-      clock_(machine.records.clock),
-      vendor_(machine.records.vendor),
-      controller_(machine.records.controller),
-      device_(machine.records.device_address),
-      shadow_(machine.records.shadow),
+      settings_key_(records.settings_key),
+      clock_(records.clock),
+      vendor_(records.vendor),
+      controller_(records.controller),
+      device_(records.device_address),
+      shadow_(records.shadow),
       controls_(console),
       messages_(console),
-      cpu_meter_(clock_, machine.cpu, machine.timing, vendor_),
-      dialog_({controls_, window_, messages_, cpu_meter_, machine.io, machine.sleeper, controller_,
-               device_, shadow_, clock_, settings_key_, &machine.backend}) {}
+      cpu_meter_(clock_, machine.cpu(), machine.timing(), vendor_),
+      dialog_({controls_, window_, messages_, cpu_meter_, machine.backend(), controller_, clock_,
+               settings_key_}) {}
 
 namespace {
-
-// A bus on which nothing answers: every port reads all ones.
-class NoBus : public PortIo {
-  public:
-    std::uint8_t read_byte(std::uint16_t) override { return 0xFF; }
-    void write_byte(std::uint16_t, std::uint8_t) override {}
-    std::uint32_t read_dword(std::uint16_t) override { return 0xFFFFFFFF; }
-    void write_dword(std::uint16_t, std::uint32_t) override {}
-};
 
 class NoSleep : public Sleeper {
   public:
@@ -71,7 +63,7 @@ std::optional<int> DialogSession::load_target() const {
     MemoryDialogControls scratch(res::kMainDialog);
     scratch.set_slider_minimum(IDC_FREQ_SLIDER, controls_.slider_minimum(IDC_FREQ_SLIDER));
     scratch.set_slider_maximum(IDC_FREQ_SLIDER, controls_.slider_maximum(IDC_FREQ_SLIDER));
-    NoBus bus;
+    RefusedPortIo bus;
     NoSleep no_sleep;
     NoMeasurement no_measurement;
     QuietMessageBoxes quiet;
@@ -117,7 +109,7 @@ bool DialogSession::load_settings() {
 bool DialogSession::read_registers(std::span<const std::uint8_t> registers,
                                    RegisterReadback& values) {
     values.fill(std::nullopt);
-    SmbusTransfers& host = machine_.backend.transfers();
+    SmbusTransfers& host = machine_.backend().transfers();
     ClockChip chip(host, clock_);
     // The chip answers one-register reads only in enhanced mode.
     if (!chip.enter_enhanced_mode()) {

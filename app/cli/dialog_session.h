@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/cli/console.h"
-#include "app/cli/machine.h"
+#include "app/core/program_records.h"
 #include "app/core/startup_load.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
@@ -16,6 +16,7 @@
 #include "cpu/cpu_info.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_window.h"
+#include "ui/machine.h"
 #include "ui/main_dialog.h"
 #include "ui/memory_dialog_controls.h"
 #include "ui/message_boxes.h"
@@ -58,7 +59,7 @@ using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegis
 // as a user drives the dialog: it opens it, sets the controls and presses the buttons.
 class DialogSession {
   public:
-    DialogSession(const Machine& machine, Console& console);
+    DialogSession(Machine& machine, ProgramRecords& records, Console& console);
     DialogSession(const DialogSession&) = delete;
     DialogSession& operator=(const DialogSession&) = delete;
 
@@ -89,7 +90,7 @@ class DialogSession {
     const RegisterShadow& shadow() const { return shadow_; }
     const SmbusController& controller() const { return controller_; }
     const DeviceAddress& device_address() const { return device_; }
-    const std::string& bus_path() const { return machine_.bus_path; }
+    const std::string& bus_path() const { return machine_.bus_path(); }
     std::size_t messages() const { return messages_.shown().size(); }
     // Every message shown, in order.
     const std::vector<std::string>& shown() const { return messages_.shown(); }
@@ -99,7 +100,7 @@ class DialogSession {
   private:
     bool quiet_since(std::size_t before) const { return messages() == before; }
 
-    Machine machine_;
+    Machine& machine_;
     const SettingsKey& settings_key_;
     ClockState& clock_;
     VendorFlag& vendor_;

@@ -9,15 +9,14 @@
 #include "app/cli/boot_guard.h"
 #include "app/cli/ctl_command.h"
 #include "app/cli/dialog_session.h"
-#include "app/cli/simulated_board.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
-#include "platform/linux/board_bus.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
 #include "sim/board_options.h"
+#include "sim/linux/sim_machine.h"
 
 namespace vantrel::cli {
 
@@ -52,6 +51,15 @@ std::string lower(std::string_view text) {
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return out;
+}
+
+// Lines said as one message: `first`, when there is one, then each note.
+std::string joined(const std::string& first, const std::vector<std::string>& notes) {
+    std::string text = first;
+    for (const std::string& note : notes) {
+        text += (text.empty() ? "" : "\n") + note;
+    }
+    return text;
 }
 
 bool is_yes(const std::optional<std::string>& answer) {
@@ -207,7 +215,7 @@ class CtlRun {
 
   private:
     void say(const std::string& text) { console_.err(std::string(kProgram) + text + "\n"); }
-    int on_machine(const Machine& machine, bool this_machine);
+    int on_machine(Machine& machine, ProgramRecords& records, bool this_machine);
     bool ask_before_writing();
     int command(DialogSession& session);
     int dump(DialogSession& session);
@@ -239,43 +247,41 @@ int CtlRun::execute() {
     }
 
     ProgramRecords records;
+    std::string error;
     if (!command_.simulate) {
-        std::string message;
-        std::unique_ptr<OpenMachine> opened = env_.open_machine(command_.bus, records, message);
-        if (!opened) {
-            say(message);
+        std::unique_ptr<Machine> machine =
+            env_.make_machine(command_.bus, records.machine_records(), error);
+        if (!machine) {
+            say(error);
             return kExitRefused;
         }
-        if (!message.empty()) {
-            say(message);
+        if (!machine->refusal().empty()) {
+            say(joined(machine->refusal(), machine->notes()));
+            return kExitRefused;
         }
-        return on_machine(opened->machine(), true);
+        if (!machine->notes().empty()) {
+            say(joined({}, machine->notes()));
+        }
+        return on_machine(*machine, records, true);
     }
 
-    sim::SimBoard board;
-    std::string error;
-    std::string notice;
-    if (!build_simulated_board(command_.board, board, error, notice)) {
+    std::unique_ptr<sim::SimulatedMachine> machine = sim::make_simulated_machine(
+        command_.board, command_.bus, env_.real_sleeper, records.machine_records(), error);
+    if (!machine) {
         say(error);
         return kExitUsage;
     }
-    if (!notice.empty()) {
-        say("note: " + notice);
+    for (const std::string& note : machine->notes()) {
+        say("note: " + note);
     }
-    sim::PacedSleeper paced(board.time(), env_.real_sleeper);
-    Sleeper& sleeper = command_.board.real_pauses ? static_cast<Sleeper&>(paced) : board.time();
-    platform::BoardBus bus;
     int status = kExitRefused;
-    if (bus.open_simulated(command_.bus, board, command_.board.faults,
-                           {sleeper, records.controller, records.device_address, records.shadow},
-                           error)) {
-        status = on_machine(
-            {board, sleeper, board.cpu(), board.cpu(), *bus.backend(), records, bus.path()}, false);
+    if (machine->refusal().empty()) {
+        status = on_machine(*machine, records, false);
     } else {
-        say(error);
+        say(machine->refusal());
     }
     if (env_.board_done) {
-        env_.board_done(board);
+        env_.board_done(machine->board());
     }
     return status;
 }
@@ -302,7 +308,7 @@ bool CtlRun::ask_before_writing() {
     return true;
 }
 
-int CtlRun::on_machine(const Machine& machine, bool this_machine) {
+int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_machine) {
     if (this_machine && !ask_before_writing()) {
         return kExitRefused;
     }
@@ -314,7 +320,7 @@ int CtlRun::on_machine(const Machine& machine, bool this_machine) {
     // Opened only now: on this machine root has been given up by here, so a settings directory
     // made on the way belongs to the user.
     std::optional<platform::RegFileRegistry> registry;
-    SettingsKey& key = machine.records.settings_key;
+    SettingsKey& key = records.settings_key;
     if (command_.command == Command::Save || command_.command == Command::Load) {
         registry.emplace(command_.settings_path.empty() ? env_.default_settings_path()
                                                         : command_.settings_path);
@@ -326,7 +332,7 @@ int CtlRun::on_machine(const Machine& machine, bool this_machine) {
                                           : " (" + registry->path() + ")"));
         }
     }
-    DialogSession session(machine, console_);
+    DialogSession session(machine, records, console_);
     const int status = command(session);
     if (guard_) {
         const std::string reason = session.shown().empty()

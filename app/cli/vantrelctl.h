@@ -6,10 +6,11 @@
 #include <string>
 
 #include "app/cli/console.h"
-#include "app/cli/machine.h"
 #include "app/cli/terminal.h"
 #include "bus/sleeper.h"
+#include "platform/linux/bus_choice.h"
 #include "sim/sim_board.h"
+#include "ui/machine.h"
 
 namespace vantrel::cli {
 
@@ -26,11 +27,11 @@ struct CtlEnvironment {
     Console& console;
     Terminal& terminal;
     Sleeper& real_sleeper;  // real time, for a simulated board whose pauses are real
-    // This computer's hardware, for a command without --simulate, its bus reached as asked and
-    // working on the records given; nullptr with the reason.
-    std::function<std::unique_ptr<OpenMachine>(platform::BusRequest request,
-                                               ProgramRecords& records, std::string& message)>
-        open_machine;
+    // Makes this computer's machine, for a command without --simulate, its bus reached as asked
+    // and working on the records given; nullptr with the reason.
+    std::function<std::unique_ptr<Machine>(platform::BusRequest request,
+                                           const MachineRecords& records, std::string& error)>
+        make_machine;
     // The settings file when --settings names none.
     std::function<std::string()> default_settings_path;
     // Sees the simulated board once the command is done with it (for tests); may be empty.

@@ -4,6 +4,7 @@
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
+#include "ui/machine.h"
 #include "ui/registry.h"
 
 namespace vantrel {
@@ -17,6 +18,8 @@ struct ProgramRecords {
     ClockState clock;
     SettingsKey settings_key;
     VendorFlag vendor;
+
+    MachineRecords machine_records() { return {controller, device_address, shadow}; }
 };
 
 }  // namespace vantrel

@@ -54,9 +54,4 @@ BusChoice choose_bus(BusRequest request, const SmbusSysfs& sysfs, I2cDevSystem& 
 // "kernel i2c-dev /dev/i2c-N" or "direct port I/O"; empty when refused.
 std::string bus_path_name(const BusChoice& choice);
 
-// What the simulated board looks like to the kernel: its hub's SMBus function with the ICH
-// driver bound as adapter i2c-0 and i2c-dev loaded, or nothing when the board has no
-// supported hub.
-SmbusSysfs simulated_smbus_sysfs(std::uint32_t hub_id, std::uint16_t io_base);
-
 }  // namespace vantrel::platform

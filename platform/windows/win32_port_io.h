@@ -24,15 +24,4 @@ class Win32PortIo : public PortIo {
 // not pass ports through; the fault is caught and the answer is false instead of a crash.
 bool user_port_access_allowed();
 
-// A machine whose ports the program may not touch: every read answers all ones, as an empty
-// bus does, and writes go nowhere. Discovery then finds no controller, and the dialog opens in
-// its "no controller" state.
-class RefusedPortIo : public PortIo {
-  public:
-    std::uint8_t read_byte(std::uint16_t) override { return 0xFF; }
-    void write_byte(std::uint16_t, std::uint8_t) override {}
-    std::uint32_t read_dword(std::uint16_t) override { return 0xFFFFFFFFu; }
-    void write_dword(std::uint16_t, std::uint32_t) override {}
-};
-
 }  // namespace vantrel::platform

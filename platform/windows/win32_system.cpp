@@ -62,13 +62,13 @@ bool read_file(const std::string& path, std::size_t max_bytes, std::string& cont
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = "cannot open " + path + ": " + system_error_text(GetLastError());
+        error = "cannot be opened: " + system_error_text(GetLastError());
         return false;
     }
     const DWORD size = GetFileSize(file, nullptr);
     if (size == INVALID_FILE_SIZE || size > max_bytes) {
         CloseHandle(file);
-        error = path + " is larger than " + std::to_string(max_bytes) + " bytes";
+        error = "is larger than " + std::to_string(max_bytes) + " bytes";
         return false;
     }
     std::string bytes(size, '\0');
@@ -78,7 +78,7 @@ bool read_file(const std::string& path, std::size_t max_bytes, std::string& cont
         if (!ReadFile(file, bytes.data() + done, size - done, &got, nullptr)) {
             const DWORD code = GetLastError();
             CloseHandle(file);
-            error = "cannot read " + path + ": " + system_error_text(code);
+            error = "cannot be read: " + system_error_text(code);
             return false;
         }
         if (got == 0) {

@@ -21,7 +21,7 @@ enum class ClockChipClaim : unsigned char { Claimed, HeldElsewhere, Failed };
 ClockChipClaim claim_clock_chip();
 
 // Reads a whole file of at most `max_bytes` as bytes (no text translation); a larger one is
-// refused before it is read. On failure returns false and says why.
+// refused before it is read. On failure returns false and says why, without the path.
 bool read_file(const std::string& path, std::size_t max_bytes, std::string& content,
                std::string& error);
 

@@ -11,9 +11,8 @@
 #include "app/core/setup_app.h"
 #include "modal_user.h"
 #include "platform/linux/reg_file_registry.h"
-#include "qt/caution_dialog.h"
-#include "qt/modal_caution_notice.h"
-#include "qt/modal_framework.h"
+#include "qt/notice.h"
+#include "qt/program.h"
 #include "res/resource_ids.h"
 #include "table_rows.h"
 #include "test_classes.h"
@@ -100,7 +99,7 @@ void CautionTest::notice() {
     platform::RegFileRegistry registry(path);
     qt::ModalFramework framework(h.window);
     qt::ModalCautionNotice caution(h.icons);
-    SetupApp app(framework, registry, caution, h.settings_key, h.env());
+    SetupApp app(framework, registry, caution, h.records.settings_key, h.env());
 
     ModalUser user;
     std::optional<NoticeSeen> notice;

@@ -14,10 +14,10 @@
 #include <QTest>
 #include <memory>
 
-#include "qt/caution_dialog.h"
-#include "qt/icon_library.h"
 #include "qt/main_window.h"
-#include "qt/template_widgets.h"
+#include "qt/notice.h"
+#include "qt/pictures.h"
+#include "qt/widgets.h"
 #include "res/dialog_templates.h"
 #include "template_metrics.h"
 #include "test_classes.h"

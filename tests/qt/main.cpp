@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "qt/dialog_look.h"
+#include "qt/widgets.h"
 #include "test_classes.h"
 
 int main(int argc, char** argv) {

@@ -398,12 +398,12 @@ void MainWindowTest::busy_cursor() {
     WindowHarness h;
     h.open();
     if (row.button != 0) {
-        h.cpu.clear();
+        h.cpu->clear();
         QTest::mouseClick(h.control<QPushButton>(row.button), Qt::LeftButton);
     }
 
     // The speed is measured inside the detection and inside every apply.
-    QCOMPARE(h.cpu.seen(), std::vector<Qt::CursorShape>{Qt::WaitCursor});
+    QCOMPARE(h.cpu->seen(), std::vector<Qt::CursorShape>{Qt::WaitCursor});
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 

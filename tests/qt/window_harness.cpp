@@ -5,6 +5,8 @@
 #include <QTest>
 #include <string>
 
+#include "platform/linux/text_file.h"
+
 namespace vantrel::test {
 
 void CursorProbe::refresh_cpu_speed() {
@@ -21,17 +23,23 @@ sim::BoardOptions instant_board() {
 
 WindowHarness::WindowHarness(const sim::BoardOptions& options, RegistryKey* key) {
     std::string error;
-    std::string notice;
-    if (!board.configure(options, error, notice)) {
+    machine = sim::make_simulated_machine(options, platform::read_small_file, real_time,
+                                          records.machine_records(), error);
+    if (!machine) {
         qFatal("simulated board: %s", error.c_str());
     }
-    settings_key.key = key;
+    meter = std::make_unique<MeasuredCpuSpeed>(records.clock, machine->cpu(), machine->timing(),
+                                               records.vendor);
+    cpu = std::make_unique<CursorProbe>(*meter);
+    records.settings_key.key = key;
     dialog = std::make_unique<MainDialog>(env());
 }
 
 MainDialogEnvironment WindowHarness::env() {
-    return {window.controls(), window,         messages, cpu,   board.io(),  board.sleeper(),
-            controller,        device_address, shadow,   clock, settings_key};
+    return {window.controls(),  window,
+            messages,           *cpu,
+            machine->backend(), records.controller,
+            records.clock,      records.settings_key};
 }
 
 void WindowHarness::open() {

@@ -4,15 +4,17 @@
 #include <memory>
 #include <vector>
 
+#include "app/core/program_records.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
-#include "qt/error_boxes.h"
-#include "qt/icon_library.h"
+#include "platform/linux/real_sleeper.h"
 #include "qt/main_window.h"
-#include "qt/simulated_board.h"
+#include "qt/messages.h"
+#include "qt/pictures.h"
 #include "sim/board_options.h"
+#include "sim/simulated_machine.h"
 #include "ui/main_dialog.h"
 #include "ui/registry.h"
 
@@ -46,7 +48,7 @@ class WindowHarness {
     WindowHarness(const WindowHarness&) = delete;
     WindowHarness& operator=(const WindowHarness&) = delete;
 
-    sim::SimBoard& sim() { return board.board(); }
+    sim::SimBoard& sim() { return machine->board(); }
     // What a main dialog on this window and board reaches.
     MainDialogEnvironment env();
 
@@ -60,14 +62,11 @@ class WindowHarness {
         return qobject_cast<Widget*>(widget);
     }
 
-    ClockState clock;
-    VendorFlag vendor;
-    SmbusController controller;
-    DeviceAddress device_address;
-    RegisterShadow shadow;
-    SettingsKey settings_key;
-    qt::SimulatedBoard board{clock, vendor};
-    CursorProbe cpu{board.cpu_meter()};
+    ProgramRecords records;
+    platform::RealSleeper real_time;
+    std::unique_ptr<sim::SimulatedMachine> machine;
+    std::unique_ptr<MeasuredCpuSpeed> meter;
+    std::unique_ptr<CursorProbe> cpu;
     qt::IconLibrary icons;
     qt::MainWindow window{icons};
     qt::ErrorBoxes messages{&window};

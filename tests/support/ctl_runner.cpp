@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/board_bus.h"
 #include "sim/board_options.h"
+#include "sim/linux/sim_machine.h"
 #include "sim/sim_board.h"
 
 namespace vantrel::test {
@@ -13,28 +13,28 @@ namespace {
 constexpr unsigned kDetectionBlockWrites = 2;
 
 // "This machine" for tests: a simulated board behind the same door as real hardware, its bus
-// chosen the way the simulated board's is.
-class BoardMachine : public cli::OpenMachine {
+// chosen the way the simulated board's is, seen by the test when the command is done with it.
+class BoardMachine : public Machine {
   public:
-    BoardMachine(ProgramRecords& records, std::function<void(sim::SimBoard&)> done)
-        : records_(records), done_(std::move(done)) {}
-    ~BoardMachine() override { done_(board); }
-    bool open(platform::BusRequest request, std::string& refusal) {
-        return bus_.open_simulated(
-            request, board, {},
-            {board.time(), records_.controller, records_.device_address, records_.shadow}, refusal);
+    BoardMachine(std::unique_ptr<sim::SimulatedMachine> inner,
+                 std::function<void(sim::SimBoard&)> done)
+        : inner_(std::move(inner)), done_(std::move(done)) {
+        bus_path_ = inner_->bus_path();
+        refusal_ = inner_->refusal();
+        notes_ = inner_->notes();
     }
-    cli::Machine machine() override {
-        return {board,           board.time(), board.cpu(), board.cpu(),
-                *bus_.backend(), records_,     bus_.path()};
-    }
+    ~BoardMachine() override { done_(inner_->board()); }
+    BoardMachine(const BoardMachine&) = delete;
+    BoardMachine& operator=(const BoardMachine&) = delete;
 
-    sim::SimBoard board;
+    SmbusBackend& backend() override { return inner_->backend(); }
+    Sleeper& sleeper() override { return inner_->sleeper(); }
+    CpuInstructions& cpu() override { return inner_->cpu(); }
+    SystemTiming& timing() override { return inner_->timing(); }
 
   private:
-    ProgramRecords& records_;
+    std::unique_ptr<sim::SimulatedMachine> inner_;
     std::function<void(sim::SimBoard&)> done_;
-    platform::BoardBus bus_;
 };
 
 }  // namespace
@@ -74,21 +74,20 @@ int CtlRunner::run(std::vector<std::string> args) {
         console,
         terminal,
         real_time,
-        [this, keep_board](platform::BusRequest request, ProgramRecords& records,
-                           std::string& message) -> std::unique_ptr<cli::OpenMachine> {
+        [this, keep_board](platform::BusRequest request, const MachineRecords& records,
+                           std::string& error) -> std::unique_ptr<Machine> {
             if (machine_refused) {
-                message = "no access to the hardware (test)";
+                error = "no access to the hardware (test)";
                 return nullptr;
             }
-            auto machine = std::make_unique<BoardMachine>(records, keep_board);
             sim::BoardOptions options;
-            std::string error;
             EXPECT_TRUE(sim::parse_board_options(machine_options, options, error)) << error;
-            EXPECT_TRUE(sim::apply_board_options(options, "", machine->board, error)) << error;
-            if (!machine->open(request, message)) {
+            auto board = sim::make_simulated_machine(options, request, real_time, records, error);
+            EXPECT_NE(board, nullptr) << error;
+            if (!board) {
                 return nullptr;
             }
-            return machine;
+            return std::make_unique<BoardMachine>(std::move(board), keep_board);
         },
         [this] { return settings_path(); },
         keep_board,

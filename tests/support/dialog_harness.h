@@ -28,7 +28,7 @@ enum class CpuSource : unsigned char { Scripted, SimulatedCpu };
 class DialogHarness {
   public:
     // Makes the bus the dialog reaches the board through, from the harness's records; without
-    // one the dialog drives the board's ports.
+    // one the dialog drives the board's ports through `io`.
     using BusFactory = std::function<std::unique_ptr<SmbusBackend>(DialogHarness&)>;
 
     explicit DialogHarness(CpuSource source = CpuSource::Scripted, BusFactory bus = {})
@@ -50,14 +50,16 @@ class DialogHarness {
     MeasuredCpuSpeed measured_cpu{clock, board.cpu(), board.cpu(), vendor};
     CpuSource cpu_source;
     BusFactory bus_factory;
-    std::unique_ptr<SmbusBackend> backend{bus_factory ? bus_factory(*this) : nullptr};
+    std::unique_ptr<SmbusBackend> backend{
+        bus_factory ? bus_factory(*this)
+                    : std::make_unique<PortSmbusBackend>(io, board.time(), controller,
+                                                         device_address, shadow)};
     MainDialog dialog{env()};
 
     MainDialogEnvironment env() {
         CpuSpeedMeter& meter =
             cpu_source == CpuSource::Scripted ? static_cast<CpuSpeedMeter&>(cpu) : measured_cpu;
-        return {controls,   window,         messages, meter, io,           board.time(),
-                controller, device_address, shadow,   clock, settings_key, backend.get()};
+        return {controls, window, messages, meter, *backend, controller, clock, settings_key};
     }
 
     // Runs on_init_dialog and forgets what it did on the bus and the controls.

@@ -1,0 +1,105 @@
+#include "platform/linux/this_machine.h"
+
+#include "platform/linux/hardware_access.h"
+#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/linux_port_io.h"
+#include "platform/linux/linux_timing.h"
+#include "platform/linux/real_sleeper.h"
+#include "platform/linux/smbus_sysfs.h"
+#include "platform/x86/native_cpu.h"
+
+namespace vantrel::platform {
+
+namespace {
+
+class ThisMachine : public Machine {
+  public:
+    explicit ThisMachine(const MachineRecords& records) : records_(records) {}
+
+    HardwareAccessStatus open(BusRequest request, std::string& message);
+
+    SmbusBackend& backend() override { return *backend_; }
+    Sleeper& sleeper() override { return sleeper_; }
+    CpuInstructions& cpu() override { return cpu_; }
+    SystemTiming& timing() override { return timing_; }
+
+  private:
+    HardwareAccessStatus refuse(std::string why, std::string note);
+    void note(std::string text) {
+        if (!text.empty()) {
+            notes_.push_back(std::move(text));
+        }
+    }
+
+    MachineRecords records_;
+    LinuxPortIo io_;
+    RealSleeper sleeper_;
+    NativeCpu cpu_;
+    LinuxTiming timing_;
+    RealI2cDevSystem i2c_dev_;
+    HardwareAccess access_;                  // holds the instance lock on the port path
+    std::unique_ptr<SmbusBackend> backend_;  // declared last: it closes before what it uses goes
+};
+
+HardwareAccessStatus ThisMachine::refuse(std::string why, std::string note_text) {
+    bus_path_.clear();
+    refusal_ = std::move(why);
+    backend_ = std::make_unique<NoSmbusBackend>(records_.controller, records_.shadow);
+    note(std::move(note_text));
+    return HardwareAccessStatus::Refused;
+}
+
+HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& message) {
+    const BusRecords bus{sleeper_, records_.controller, records_.device_address, records_.shadow};
+    BusChoice choice = choose_bus(request, read_smbus_sysfs("/sys"), i2c_dev_, bus);
+    bus_path_ = bus_path_name(choice);
+    const std::string reason = choice.reason.empty() ? "" : "not the kernel path: " + choice.reason;
+    if (choice.path == BusPath::Ports) {
+        access_ = prepare_hardware_access({}, io_, message);
+        if (access_.status == HardwareAccessStatus::Refused) {
+            refuse(message, {});
+            note(reason);
+        } else if (access_.status == HardwareAccessStatus::Ready) {
+            backend_ = std::make_unique<PortSmbusBackend>(io_, sleeper_, records_.controller,
+                                                          records_.device_address, records_.shadow);
+            note(message);
+            note(reason);
+        }
+        return access_.status;
+    }
+    // On the kernel path the node is open: nothing after this needs root.
+    const HardwareAccessStatus dropped = give_up_root(io_.system().privileges, message);
+    if (dropped != HardwareAccessStatus::Ready) {
+        return dropped;
+    }
+    if (choice.path == BusPath::None) {
+        if (choice.held_elsewhere) {
+            message = message.empty() ? choice.refusal : choice.refusal + "\n" + message;
+            return HardwareAccessStatus::AlreadyRunning;
+        }
+        return refuse(choice.refusal, message);
+    }
+    backend_ = std::move(choice.kernel);
+    note(message);
+    return HardwareAccessStatus::Ready;
+}
+
+}  // namespace
+
+std::unique_ptr<Machine> make_this_machine(BusRequest request, const MachineRecords& records,
+                                           std::string& error) {
+    auto machine = std::make_unique<ThisMachine>(records);
+    std::string message;
+    switch (machine->open(request, message)) {
+        case HardwareAccessStatus::Ready:
+        case HardwareAccessStatus::Refused:
+            return machine;
+        case HardwareAccessStatus::AlreadyRunning:
+        case HardwareAccessStatus::CannotDropRoot:
+            break;
+    }
+    error = message;
+    return nullptr;
+}
+
+}  // namespace vantrel::platform

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "bus/sleeper.h"
+#include "bus/smbus_backend.h"
+#include "sim/board_options.h"
+#include "sim/sim_board.h"
+#include "ui/machine.h"
+
+namespace vantrel::sim {
+
+// The operating system's way of reading a whole file of at most `max_bytes`: false for anything
+// else, with a reason that does not repeat the path.
+using ReadFile = bool (*)(const std::string& path, std::size_t max_bytes, std::string& text,
+                          std::string& error);
+
+// The simulated board as a machine: its ports reached directly, its own processor and clock,
+// and its pauses passing in real time through `real` unless the options make them instant.
+class SimulatedMachine : public Machine {
+  public:
+    SimulatedMachine(const MachineRecords& records, Sleeper& real)
+        : records_(records), paced_(board_.time(), real) {}
+
+    // Sets the board up as the options describe, reading their register dump through
+    // `read_file`. On failure returns false with a message that names the file or the option;
+    // a note for the user may come with success.
+    bool make(const BoardOptions& options, ReadFile read_file, std::string& error);
+
+    SmbusBackend& backend() override { return *backend_; }
+    Sleeper& sleeper() override;
+    CpuInstructions& cpu() override { return board_.cpu(); }
+    SystemTiming& timing() override { return board_.cpu(); }
+
+    SimBoard& board() { return board_; }
+    const BoardOptions& options() const { return options_; }
+
+  protected:
+    const MachineRecords& records() const { return records_; }
+    // Another way to the board's bus in place of its ports; `path` empty when it is refused.
+    void reach_bus(std::unique_ptr<SmbusBackend> backend, std::string path, std::string refusal);
+
+  private:
+    MachineRecords records_;
+    SimBoard board_;
+    PacedSleeper paced_;
+    BoardOptions options_;
+    std::unique_ptr<SmbusBackend> backend_;
+};
+
+// A simulated machine made from its options, or nullptr with why.
+std::unique_ptr<SimulatedMachine> make_simulated_machine(const BoardOptions& options,
+                                                         ReadFile read_file, Sleeper& real,
+                                                         const MachineRecords& records,
+                                                         std::string& error);
+
+}  // namespace vantrel::sim
