@@ -8,6 +8,7 @@
 
 #include "app/cli/boot_guard.h"
 #include "app/cli/ctl_command.h"
+#include "app/cli/diagnose.h"
 #include "app/cli/dialog_session.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
@@ -365,6 +366,7 @@ int CtlRun::command(DialogSession& session) {
             return change(session);
         case Command::None:
         case Command::ClearGuard:
+        case Command::Diagnose:
             break;
     }
     return kExitUsage;
@@ -650,6 +652,10 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
     }
     if (command.command == Command::ClearGuard) {
         return clear_guard(command, env.console);
+    }
+    if (command.command == Command::Diagnose) {
+        return run_diagnose(command, platform::real_access_probe(), env.default_settings_path(),
+                            env.console);
     }
     return CtlRun(command, env).execute();
 }
