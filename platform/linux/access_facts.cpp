@@ -213,6 +213,10 @@ std::vector<unsigned> system_login_groups() {
     return std::vector<unsigned>(groups.begin(), groups.begin() + std::max(got, 0));
 }
 
+std::optional<FileStatus> file_status(const AccessProbe& probe, const std::string& path) {
+    return probe.status ? probe.status(path) : std::nullopt;
+}
+
 }  // namespace
 
 AccessProbe real_access_probe() {
@@ -270,7 +274,7 @@ AccessFacts gather_access_facts(const AccessProbe& probe) {
         probe.login_groups ? probe.login_groups() : std::vector<unsigned>{};
     if (facts.sysfs.adapter) {
         facts.node = facts.sysfs.adapter->node();
-        facts.node_status = probe.status(probe.dev_root + facts.node);
+        facts.node_status = file_status(probe, probe.dev_root + facts.node);
     }
     if (facts.node_status) {
         const FileStatus& node = *facts.node_status;
@@ -292,7 +296,7 @@ AccessFacts gather_access_facts(const AccessProbe& probe) {
     }
     facts.udev_rule = installed_rule(probe.udev_rule_dirs);
     facts.lock_path = probe.lock_path;
-    if (const auto lock = probe.status(probe.lock_path)) {
+    if (const auto lock = file_status(probe, probe.lock_path)) {
         facts.port_lock_holder = flock_holder(probe.proc_root, *lock);
     }
     return facts;
