@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/cli/diagnose.h"
 #include "app/cli/vantrelctl.h"
 #include "support/fake_console.h"
@@ -255,6 +257,27 @@ TEST_P(DiagnoseTest, JudgesEachFactAndThePath) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, DiagnoseTest, ::testing::ValuesIn(kRows), test::ByLabel());
+
+// The kernel's own /proc/locks and stat(2), against an flock this test holds, as the port path's
+// lock file is held.
+TEST(DiagnoseLockHolder, FoundInTheKernelsListOfLocks) {
+    test::TempDir dir;
+    const std::string lock_file = dir / "vantrel.lock";
+    test::write_file(lock_file, "");
+    platform::AccessProbe probe = platform::real_access_probe();
+    probe.sysfs_root = dir / "sys";
+    probe.lock_path = lock_file;
+    EXPECT_FALSE(platform::gather_access_facts(probe).port_lock_holder);
+
+    platform::InstanceLock lock;
+    bool held_elsewhere = false;
+    std::string message;
+    ASSERT_TRUE(lock.acquire(lock_file, held_elsewhere, message)) << message;
+    const platform::AccessFacts facts = platform::gather_access_facts(probe);
+    ASSERT_TRUE(facts.port_lock_holder);
+    EXPECT_EQ(facts.port_lock_holder->pid, static_cast<long>(::getpid()));
+    EXPECT_FALSE(facts.port_lock_holder->command.empty());
+}
 
 }  // namespace
 }  // namespace vantrel::cli
