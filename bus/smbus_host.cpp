@@ -204,8 +204,8 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     if (!step_succeeded(wait_completion())) {
         return fail();
     }
-    pause();
     clean_up();
+    pause();
     return 1;
 }
 

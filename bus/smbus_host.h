@@ -24,6 +24,8 @@ inline constexpr std::uint8_t kSmbStatusIntr = 0x02;  // transaction completed
 inline constexpr std::uint8_t kSmbStatusDevErr = 0x04;
 inline constexpr std::uint8_t kSmbStatusBusErr = 0x08;
 inline constexpr std::uint8_t kSmbStatusFailed = 0x10;
+inline constexpr std::uint8_t kSmbStatusSmbAlert = 0x20;  // a device pulled SMBALERT#
+inline constexpr std::uint8_t kSmbStatusInUse = 0x40;     // the host's semaphore, set by a read
 inline constexpr std::uint8_t kSmbStatusByteDone = 0x80;
 inline constexpr std::uint8_t kSmbStatusClearAll = 0xFF;
 

@@ -1,25 +1,9 @@
 #include "clockgen/clock_chip.h"
 
 #include "clockgen/frequency_model.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 
 namespace vantrel {
-
-namespace {
-
-std::uint8_t field(std::uint8_t value, std::uint8_t shift, std::uint8_t mask) {
-    return static_cast<std::uint8_t>((value >> shift) & mask);
-}
-
-std::uint8_t cpu_divider_from_reg1f(std::uint8_t reg1f) {
-    // Bit 7 is tested first: with both strap bits set the divider is 3.
-    if ((reg1f & kReg1FCpuDiv3) != 0) {
-        return 3;
-    }
-    return (reg1f & kReg1FCpuDiv4) != 0 ? 4 : 6;
-}
-
-}  // namespace
 
 int ClockChip::detect() {
     std::uint8_t first_count = 0;
@@ -50,7 +34,7 @@ int ClockChip::detect() {
     if (!host_.read_register(REG12, value)) {
         return 0;
     }
-    state_.spread_depth = static_cast<std::uint8_t>(state_.pll_n - value);
+    state_.spread_depth = spread_depth_of(state_.pll_n, value);
     if (!host_.read_register(REG13, value)) {
         return 0;
     }
@@ -58,19 +42,16 @@ int ClockChip::detect() {
     if (!host_.read_register(REG1F, value)) {
         return 0;
     }
-    state_.sdram_divider = (value & kReg1FSdramDiv3) != 0 ? 3 : 4;
-    state_.cpu_divider = cpu_divider_from_reg1f(value);
+    state_.sdram_divider = sdram_divider_of(value);
+    state_.cpu_divider = cpu_divider_of(value);
     if (!host_.read_register(REG21, value)) {
         return 0;
     }
-    state_.delay_sdram = field(value, kReg21SdramDelayShift, kDelayFieldMask);
-    state_.delay_pci = field(value, kReg21PciDelayShift, kDelayFieldMask);
-    state_.delay_cpu = field(value, kReg21CpuDelayShift, kDelayFieldMask);
+    set_fields(state_, unpack_reg21(value));
     if (!host_.read_register(REG22, value)) {
         return 0;
     }
-    state_.spread_model = static_cast<std::uint8_t>(value & kReg22SpreadModelMask);
-    state_.delay_3v66 = field(value, kReg223v66DelayShift, kDelayFieldMask);
+    set_fields(state_, unpack_reg22(value));
 
     derive_frequencies(state_);
     return leave_enhanced_mode();
@@ -88,7 +69,7 @@ int ClockChip::leave_enhanced_mode() {
 }
 
 int ClockChip::commit_pll() {
-    const auto reg12 = static_cast<std::uint8_t>(state_.pll_n - state_.spread_depth);
+    const std::uint8_t reg12 = reg12_value(state_.pll_n, state_.spread_depth);
     // A failed write may still have reached the chip, so the registers count as unlatched
     // from the first write on.
     state_.pll_latched = false;

@@ -41,7 +41,12 @@ inline constexpr std::uint8_t kDelayFieldMask = 0x03;
 
 // REG22: spread model and 3V66 group delay.
 inline constexpr std::uint8_t kReg22SpreadModelMask = 0x07;
-inline constexpr std::uint8_t kReg223v66DelayShift = 6;
+inline constexpr std::uint8_t kReg22Delay3v66Shift = 6;
+
+// The bits of REG21 (6-7) and REG22 (3-5) beside the program's fields. What the chip does with
+// them is not known, so every write hands them back as the chip holds them.
+inline constexpr std::uint8_t kReg21KeptBits = 0xC0;
+inline constexpr std::uint8_t kReg22KeptBits = 0x38;
 
 // Block transfers of the driver cover registers 0x00..0x10.
 inline constexpr std::uint8_t kEnhancedModeBlockCount = 17;

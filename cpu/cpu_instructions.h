@@ -45,7 +45,7 @@ class CpuInstructions {
 
     // One run of the timing loop: a 16-bit counter from 4000 down to 0, each iteration a BSF of
     // 0x80000000 followed by the decrement and the conditional jump. The per-generation cycle
-    // counts in `loop_cycles` hold only for exactly this sequence.
+    // counts in `kLoopCycles` hold only for exactly this sequence.
     virtual void run_bsf_loop() = 0;
 };
 

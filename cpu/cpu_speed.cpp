@@ -120,7 +120,7 @@ CpuSpeedSample measure_cpu_speed(CpuInstructions& cpu, SystemTiming& timing, Ven
         // Families above 11 without a time-stamp counter are taken to run the loop like the
         // newest generation in the table.
         const std::uint32_t per_iteration =
-            type < loop_cycles.size() ? loop_cycles[type] : loop_cycles.back();
+            type < kLoopCycles.size() ? kLoopCycles[type] : kLoopCycles.back();
         return measure_by_loop(per_iteration * kTimingLoopIterations, cpu, timing);
     }
     return {};

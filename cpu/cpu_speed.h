@@ -19,7 +19,7 @@ struct CpuSpeedSample {
 };
 
 // Cycles one iteration of the BSF timing loop takes, by CPU type code.
-inline constexpr std::array<std::uint32_t, 12> loop_cycles = {0,  0,  0,  115, 47, 43,
+inline constexpr std::array<std::uint32_t, 12> kLoopCycles = {0,  0,  0,  115, 47, 43,
                                                               38, 38, 38, 38,  38, 38};
 inline constexpr std::uint32_t kTimingLoopIterations = 4000;
 

@@ -5,9 +5,9 @@
 
 #include "bus/ascii_text.h"
 #include "bus/pci_config.h"
-#include "bus/register_dump.h"
-#include "clockgen/registers.h"
-#include "res/dialog_templates.h"
+#include "sim/fault_grammar.h"
+#include "sim/option_words.h"
+#include "ui/group_delay_names.h"
 
 namespace vantrel::sim {
 
@@ -19,32 +19,6 @@ constexpr unsigned kMaxSpreadModel = 7;
 constexpr unsigned kMultiplierScale = 1000;
 constexpr unsigned kMinMultiplier = 1 * kMultiplierScale;
 constexpr unsigned kMaxMultiplier = 64 * kMultiplierScale;
-// A block transfer of the controller carries at most 32 data bytes.
-constexpr unsigned kMaxFaultByte = 32;
-constexpr unsigned kMaxCount = 1000000;
-
-// Hexadecimal digits with an optional 0x, at most `max`.
-bool parse_hex(std::string_view text, unsigned long long max, unsigned long long& value) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-    }
-    if (text.empty()) {
-        return false;
-    }
-    unsigned long long result = 0;
-    for (const char c : text) {
-        const int digit = ascii::hex_digit(c);
-        if (digit < 0) {
-            return false;
-        }
-        result = result * 16 + static_cast<unsigned>(digit);
-        if (result > max) {
-            return false;
-        }
-    }
-    value = result;
-    return true;
-}
 
 // A decimal such as 7.5, in thousandths, within [min, max].
 bool parse_thousandths(std::string_view text, unsigned min, unsigned max, unsigned& value) {
@@ -74,19 +48,6 @@ bool parse_thousandths(std::string_view text, unsigned min, unsigned max, unsign
     return true;
 }
 
-// Splits `text` at the first `separator`: what comes before it, and the rest after it.
-std::string_view take_until(std::string_view& text, char separator) {
-    const std::size_t at = text.find(separator);
-    const std::string_view head = text.substr(0, at);
-    text.remove_prefix(at == std::string_view::npos ? text.size() : at + 1);
-    return head;
-}
-
-struct Named {
-    std::string_view name;
-    unsigned value;
-};
-
 constexpr Named kHubs[] = {
     {"aa", kIdIch82801AA},
     {"ab", kIdIch82801AB},
@@ -94,141 +55,13 @@ constexpr Named kHubs[] = {
     {"none", kNoDevice},
 };
 
-constexpr Named kTransferKinds[] = {
-    {"word-read", static_cast<unsigned>(TransferKind::WordRead)},
-    {"word-write", static_cast<unsigned>(TransferKind::WordWrite)},
-    {"block-read", static_cast<unsigned>(TransferKind::BlockRead)},
-    {"block-write", static_cast<unsigned>(TransferKind::BlockWrite)},
-};
-
-constexpr Named kFaultActions[] = {
-    {"timeout", static_cast<unsigned>(FaultAction::Timeout)},
-    {"device-error", static_cast<unsigned>(FaultAction::DeviceError)},
-    {"bus-error", static_cast<unsigned>(FaultAction::BusError)},
-    {"drop-write", static_cast<unsigned>(FaultAction::DropWrite)},
-};
-
-template <std::size_t N>
-const Named* find_named(const Named (&table)[N], std::string_view name) {
-    for (const Named& entry : table) {
-        if (ascii::equal_ignoring_case(entry.name, name)) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 constexpr std::string_view kOptionNames[] = {
     "hub",        "base",      "dividers",    "n",          "m",      "depth",
     "delay-cpu",  "delay-pci", "delay-sdram", "delay-3v66", "spread", "model",
     "multiplier", "dump",      "fault",       "pauses",
 };
 
-// One `fault=` value: an action, then qualifiers separated by colons.
-bool parse_fault(std::string_view text, Fault& fault, std::string& reason) {
-    std::string_view rest = text;
-    const std::string_view action = take_until(rest, ':');
-    unsigned number = 0;
-    if (action.starts_with("block-count=")) {
-        if (!ascii::parse_decimal(action.substr(12), kMaxByte, number)) {
-            reason = "block-count= takes a byte count from 0 to 255";
-            return false;
-        }
-        fault.action = FaultAction::BlockCount;
-        fault.block_count = static_cast<std::uint8_t>(number);
-    } else if (const Named* named = find_named(kFaultActions, action)) {
-        fault.action = static_cast<FaultAction>(named->value);
-    } else {
-        reason =
-            "a fault starts with its action: timeout, device-error, bus-error, drop-write or "
-            "block-count=N";
-        return false;
-    }
-
-    if (text.back() == ':') {
-        reason = "the fault ends with a colon";
-        return false;
-    }
-    bool has_nth = false;
-    bool has_byte = false;
-    while (!rest.empty()) {
-        const std::string_view field = take_until(rest, ':');
-        std::string_view value = field;
-        const std::string_view key = take_until(value, '=');
-        const bool has_value = field.find('=') != std::string_view::npos;
-        unsigned long long reg = 0;
-        if (const Named* kind = has_value ? nullptr : find_named(kTransferKinds, field)) {
-            if (fault.kind) {
-                reason = "more than one transfer kind";
-                return false;
-            }
-            fault.kind = static_cast<TransferKind>(kind->value);
-        } else if (key == "reg" && has_value) {
-            if (fault.reg || !parse_hex(value, kMaxByte, reg)) {
-                reason = "reg= takes one register in hex, e.g. reg=21";
-                return false;
-            }
-            fault.reg = static_cast<std::uint8_t>(reg);
-        } else if (key == "nth" && has_value) {
-            if (has_nth || !ascii::parse_decimal(value, kMaxCount, number) || number == 0) {
-                reason = "nth= counts matching transfers from 1";
-                return false;
-            }
-            has_nth = true;
-            fault.occurrence = number;
-        } else if (key == "transfer" && has_value) {
-            if (fault.ordinal || !ascii::parse_decimal(value, kMaxCount, number) || number == 0) {
-                reason = "transfer= counts every transfer from 1";
-                return false;
-            }
-            fault.ordinal = number;
-        } else if (key == "byte" && has_value) {
-            if (has_byte || !ascii::parse_decimal(value, kMaxFaultByte, number)) {
-                reason = "byte= takes a data byte of a block transfer, 0 to 32";
-                return false;
-            }
-            has_byte = true;
-            fault.at_byte = number;
-        } else {
-            reason = "unknown qualifier \"" + std::string(field) +
-                     "\" (a transfer kind, reg=, nth=, transfer= or byte=)";
-            return false;
-        }
-    }
-
-    const bool word_kind =
-        fault.kind == TransferKind::WordRead || fault.kind == TransferKind::WordWrite;
-    if (fault.ordinal && (fault.kind || fault.reg || has_nth)) {
-        reason = "transfer= counts every transfer; it takes no kind, reg= or nth=";
-    } else if (!fault.ordinal && !fault.kind) {
-        reason =
-            "say which transfer: a kind (word-read, word-write, block-read, block-write) "
-            "or transfer=N";
-    } else if (fault.action == FaultAction::BlockCount && fault.kind &&
-               fault.kind != TransferKind::BlockRead) {
-        reason = "block-count= applies to block reads";
-    } else if (fault.action == FaultAction::DropWrite && fault.kind &&
-               fault.kind != TransferKind::WordWrite && fault.kind != TransferKind::BlockWrite) {
-        reason = "drop-write applies to writes";
-    } else if (has_byte && word_kind) {
-        reason = "byte= applies to block transfers";
-    } else {
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
-
-bool parse_group_delay(std::string_view text, unsigned& code) {
-    for (std::size_t i = 0; i < std::size(res::kGroupDelayItems); ++i) {
-        if (ascii::equal_ignoring_case(text, res::kGroupDelayItems[i])) {
-            code = static_cast<unsigned>(i);
-            return true;
-        }
-    }
-    return false;
-}
 
 bool parse_board_options(std::string_view text, BoardOptions& options, std::string& error) {
     if (!text.empty() && text.back() == ',') {
@@ -239,9 +72,9 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
     std::array<bool, std::size(kOptionNames)> given{};  // each option at most once, but fault
     std::string_view rest = text;
     while (!rest.empty()) {
-        const std::string_view item = take_until(rest, ',');
+        const std::string_view item = ascii::take_until(rest, ',');
         std::string_view value = item;
-        const std::string_view key = take_until(value, '=');
+        const std::string_view key = ascii::take_until(value, '=');
         const auto fail = [&](const std::string& reason) {
             // Appended piece by piece: prepending to a temporary makes GCC 12 at -O3 warn
             // falsely of overlapping copies.
@@ -271,11 +104,12 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
         given[key_index] = true;
 
         unsigned number = 0;
-        unsigned long long id = 0;
+        std::uint32_t id = 0;
         if (key == "hub") {
             if (const Named* hub = find_named(kHubs, value)) {
                 parsed.hub_id = hub->value;
-            } else if (value.size() == 10 && parse_hex(value, 0xFFFFFFFF, id)) {
+            } else if (value.size() == 10 &&
+                       ascii::parse_hex(ascii::without_hex_prefix(value), 0xFFFFFFFF, id)) {
                 parsed.hub_id = static_cast<std::uint32_t>(id);
             } else {
                 return fail("the hub is aa, ab, ba, none or a PCI ID such as 0x71138086");
@@ -284,8 +118,8 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             if (value == "unprogrammed") {
                 // Only the I/O-space bit, as a BIOS that never set the register leaves it.
                 parsed.smbus_base_register = 0x0001;
-            } else if (value.size() > 2 && value.size() <= 10 && value[0] == '0' &&
-                       (value[1] == 'x' || value[1] == 'X') && parse_hex(value, 0xFFFFFFFF, id)) {
+            } else if (const std::string_view digits = ascii::without_hex_prefix(value);
+                       digits.size() != value.size() && ascii::parse_hex_digits(digits, 8, id)) {
                 parsed.smbus_base_register = static_cast<std::uint32_t>(id);
             } else {
                 return fail(
@@ -294,7 +128,7 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             }
         } else if (key == "dividers") {
             std::string_view sdram = value;
-            const std::string_view cpu = take_until(sdram, '/');
+            const std::string_view cpu = ascii::take_until(sdram, '/');
             unsigned cpu_divider = 0;
             unsigned sdram_divider = 0;
             if (value.find('/') == std::string_view::npos ||
@@ -359,78 +193,6 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
     }
     options = std::move(parsed);
     return true;
-}
-
-bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
-                         std::string& error, std::string& notice) {
-    notice.clear();
-    SimClockChip& chip = board.chip();
-    if (!options.dump_path.empty()) {
-        std::array<bool, kSimChipRegisters> given{};
-        std::string reason;
-        if (!chip.load_dump(dump_text, reason, &given)) {
-            error = options.dump_path + ": " + reason;
-            return false;
-        }
-        const std::string missing = describe_missing_registers(given);
-        if (!missing.empty()) {
-            notice = options.dump_path + " gives no value for registers " + missing +
-                     "; the simulated chip keeps its own";
-        }
-    }
-
-    // What the dump or the power-up left, for the fields an option does not replace.
-    const unsigned n = options.pll_n.value_or(chip.reg(REG11));
-    const unsigned m = options.pll_m.value_or(chip.reg(REG13));
-    const unsigned old_depth =
-        chip.reg(REG11) >= chip.reg(REG12) ? chip.reg(REG11) - chip.reg(REG12) : 0u;
-    const unsigned depth = options.spread_depth.value_or(old_depth);
-    if (depth > n) {
-        error = "depth=" + std::to_string(depth) + " is more than N (" + std::to_string(n) +
-                "): REG12 holds N minus the depth";
-        return false;
-    }
-
-    if (options.hub_id) {
-        board.pci().set_hub_id(*options.hub_id);
-    }
-    if (options.smbus_base_register) {
-        board.pci().set_smbus_base_register(*options.smbus_base_register);
-    }
-    if (options.cpu_divider && options.sdram_divider) {
-        chip.set_straps(*options.cpu_divider, *options.sdram_divider);
-    }
-    if (options.pll_n || options.pll_m || options.spread_depth) {
-        chip.power_up_pll(static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(m),
-                          static_cast<std::uint8_t>(depth));
-    }
-
-    const std::uint8_t reg21 = chip.reg(REG21);
-    const std::uint8_t reg22 = chip.reg(REG22);
-    if (options.delay_cpu || options.delay_pci || options.delay_sdram || options.delay_3v66) {
-        chip.set_delays(
-            options.delay_cpu.value_or((reg21 >> kReg21CpuDelayShift) & kDelayFieldMask),
-            options.delay_pci.value_or((reg21 >> kReg21PciDelayShift) & kDelayFieldMask),
-            options.delay_sdram.value_or((reg21 >> kReg21SdramDelayShift) & kDelayFieldMask),
-            options.delay_3v66.value_or((reg22 >> kReg223v66DelayShift) & kDelayFieldMask));
-    }
-    if (options.spread_on || options.spread_model) {
-        chip.set_spread(options.spread_on.value_or((chip.reg(REG00) & kReg00SpreadEnable) != 0),
-                        options.spread_model.value_or(reg22 & kReg22SpreadModelMask));
-    }
-    if (options.multiplier) {
-        board.cpu().set_multiplier(*options.multiplier);
-    }
-    for (const Fault& fault : options.faults) {
-        board.smbus().inject(fault);
-    }
-    return true;
-}
-
-bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
-                         std::string& error) {
-    std::string notice;
-    return apply_board_options(options, dump_text, board, error, notice);
 }
 
 std::string_view board_options_help() {

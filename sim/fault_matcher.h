@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 
 namespace vantrel::sim {
 

@@ -2,7 +2,7 @@
 
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 
 namespace vantrel::sim {
 
@@ -10,6 +10,10 @@ namespace {
 
 // The divider straps are pins read through REG1F; the bus cannot change them.
 constexpr std::uint8_t kStrapMask = kReg1FCpuDiv3 | kReg1FCpuDiv4 | kReg1FSdramDiv3;
+
+constexpr std::uint8_t bits_besides(unsigned fields) {
+    return static_cast<std::uint8_t>(~fields & 0xFFu);
+}
 
 // Reserved bits: the bits of a register besides the fields the program sets, which a writer
 // must hand back as it read them, and the values they power up with. REG10 bit 3 powers up set,
@@ -20,8 +24,12 @@ struct ReservedBits {
     std::uint8_t power_up;
 };
 constexpr ReservedBits kReservedBits[] = {
-    {REG00, 0xFD, 0x41}, {REG10, 0xFC, 0x08}, {REG17, 0xFE, 0x60},
-    {REG1F, 0x34, 0x10}, {REG21, 0xC0, 0x40}, {REG22, 0x38, 0x28},
+    {REG00, bits_besides(kReg00SpreadEnable), 0x41},
+    {REG10, bits_besides(kReg10EnhancedMode), 0x08},
+    {REG17, bits_besides(kReg17Latch), 0x60},
+    {REG1F, bits_besides(kStrapMask | kReg1FLatch), 0x10},
+    {REG21, kReg21KeptBits, 0x40},
+    {REG22, kReg22KeptBits, 0x28},
 };
 
 std::uint8_t reserved_mask(std::size_t index) {
@@ -138,38 +146,29 @@ void SimClockChip::set_straps(unsigned cpu_divider, unsigned sdram_divider) {
 }
 
 unsigned SimClockChip::cpu_divider() const {
-    if ((regs_[REG1F] & kReg1FCpuDiv3) != 0) {
-        return 3;
-    }
-    return (regs_[REG1F] & kReg1FCpuDiv4) != 0 ? 4 : 6;
+    return cpu_divider_of(regs_[REG1F]);
 }
 
 unsigned SimClockChip::sdram_divider() const {
-    return (regs_[REG1F] & kReg1FSdramDiv3) != 0 ? 3 : 4;
+    return sdram_divider_of(regs_[REG1F]);
 }
 
 void SimClockChip::power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spread_depth) {
     regs_[REG11] = n;
-    regs_[REG12] = static_cast<std::uint8_t>(n - spread_depth);
+    regs_[REG12] = reg12_value(n, spread_depth);
     regs_[REG13] = m;
     running_n_ = n;
     running_m_ = m;
 }
 
-void SimClockChip::set_delays(unsigned cpu, unsigned pci, unsigned sdram, unsigned v3v66) {
-    regs_[REG21] = static_cast<std::uint8_t>((regs_[REG21] & 0xC0u) |
-                                             (cpu & kDelayFieldMask) << kReg21CpuDelayShift |
-                                             (pci & kDelayFieldMask) << kReg21PciDelayShift |
-                                             (sdram & kDelayFieldMask) << kReg21SdramDelayShift);
-    regs_[REG22] = static_cast<std::uint8_t>((regs_[REG22] & 0x3Fu) | (v3v66 & kDelayFieldMask)
-                                                                          << kReg223v66DelayShift);
+void SimClockChip::set_fields(const Reg21Fields& reg21, const Reg22Fields& reg22) {
+    regs_[REG21] = pack_reg21(reg21, regs_[REG21]);
+    regs_[REG22] = pack_reg22(reg22, regs_[REG22]);
 }
 
-void SimClockChip::set_spread(bool enabled, unsigned model) {
-    regs_[REG00] = static_cast<std::uint8_t>((regs_[REG00] & ~kReg00SpreadEnable & 0xFF) |
+void SimClockChip::set_spread(bool enabled) {
+    regs_[REG00] = static_cast<std::uint8_t>((regs_[REG00] & bits_besides(kReg00SpreadEnable)) |
                                              (enabled ? kReg00SpreadEnable : 0));
-    regs_[REG22] = static_cast<std::uint8_t>((regs_[REG22] & ~kReg22SpreadModelMask & 0xFF) |
-                                             (model & kReg22SpreadModelMask));
 }
 
 double SimClockChip::running_vco_mhz() const {

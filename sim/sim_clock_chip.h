@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "clockgen/register_codec.h"
 #include "sim/protocol_log.h"
 #include "sim/smbus_device.h"
 
@@ -52,10 +53,10 @@ class SimClockChip : public SmbusDevice {
 
     // Sets the PLL registers and makes them the running clock, as at power-up.
     void power_up_pll(std::uint8_t n, std::uint8_t m, std::uint8_t spread_depth);
-    // Power-up group delays (codes 0..3) in REG21 and REG22, keeping the other bits.
-    void set_delays(unsigned cpu, unsigned pci, unsigned sdram, unsigned v3v66);
-    // Power-up spread spectrum: REG00 bit 1 and the model in REG22 bits 0-2.
-    void set_spread(bool enabled, unsigned model);
+    // Power-up group delays and spread model in REG21 and REG22, keeping the other bits.
+    void set_fields(const Reg21Fields& reg21, const Reg22Fields& reg22);
+    // Power-up spread spectrum: REG00 bit 1.
+    void set_spread(bool enabled);
 
     // The PLL values the chip runs on: the last latched ones.
     std::uint8_t running_n() const { return running_n_; }

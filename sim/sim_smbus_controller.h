@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "sim/fault_matcher.h"
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 #include "sim/protocol_log.h"
 #include "sim/smbus_device.h"
 

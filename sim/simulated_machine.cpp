@@ -11,12 +11,12 @@ bool SimulatedMachine::make(const BoardOptions& options, ReadFile read_file, std
             return false;
         }
     }
-    std::string notice;
-    if (!apply_board_options(options, dump, board_, error, notice)) {
+    std::string note;
+    if (!apply_board_options(options, dump, board_, error, note)) {
         return false;
     }
-    if (!notice.empty()) {
-        notes_.push_back(notice);
+    if (!note.empty()) {
+        notes_.push_back(note);
     }
     options_ = options;
     reach_bus(std::make_unique<PortSmbusBackend>(board_, sleeper(), records_.controller,

@@ -409,8 +409,8 @@ TEST_P(LoopCyclesByType, SetTheNominalCountOfTheLoop) {
 
     const CpuSpeedSample sample = measure_cpu_speed(m.cpu, m.timing, vendor);
 
-    if (row.family < loop_cycles.size()) {
-        EXPECT_EQ(loop_cycles[row.family], row.cycles_per_iteration);
+    if (row.family < kLoopCycles.size()) {
+        EXPECT_EQ(kLoopCycles[row.family], row.cycles_per_iteration);
     }
     if (row.family < 3) {
         EXPECT_EQ(sample, CpuSpeedSample{});

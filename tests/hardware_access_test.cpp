@@ -85,14 +85,16 @@ TEST_P(Refusal, NamesTheCauseAndLeavesNoPortReachable) {
     Machine m;
     GetParam().arrange(m);
     LinuxPortIo io(m.fake.system());
-    std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    std::string error;
+    std::string note;
+    const HardwareAccess access = prepare_hardware_access(m.options, io, error, note);
 
     EXPECT_EQ(access.status, HardwareAccessStatus::Refused);
     EXPECT_FALSE(access.lock.held());
     for (const char* part : GetParam().said) {
-        EXPECT_NE(message.find(part), std::string::npos) << "no \"" << part << "\" in: " << message;
+        EXPECT_NE(error.find(part), std::string::npos) << "no \"" << part << "\" in: " << error;
     }
+    EXPECT_TRUE(note.empty()) << note;
     expect_nothing_granted(m, io);
     EXPECT_EQ(m.fake.ids.euid, 1000u) << "the window would run as root";
 }
@@ -160,13 +162,15 @@ TEST_P(Grants, ReachOnlyTheBlockTheKernelAssigned) {
         m.resource(GetParam().bar4);
     }
     LinuxPortIo io(m.fake.system());
-    std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    std::string error;
+    std::string note;
+    const HardwareAccess access = prepare_hardware_access(m.options, io, error, note);
 
-    ASSERT_EQ(access.status, HardwareAccessStatus::Ready) << message;
+    ASSERT_EQ(access.status, HardwareAccessStatus::Ready) << error;
+    EXPECT_TRUE(error.empty()) << error;
     EXPECT_EQ(io.granted_ranges(), GetParam().granted);
-    EXPECT_NE(message.find(GetParam().note), std::string::npos) << message;
-    EXPECT_EQ(message.empty(), std::string(GetParam().note).empty()) << message;
+    EXPECT_NE(note.find(GetParam().note), std::string::npos) << note;
+    EXPECT_EQ(note.empty(), std::string(GetParam().note).empty()) << note;
     // Every grant comes before root is given up; ioperm needs root.
     const auto& calls = m.fake.calls;
     std::size_t last_grant = 0;
@@ -238,7 +242,8 @@ TEST(SecondInstance, SaysSoTouchesNothingAndGivesUpRoot) {
 
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    std::string note;
+    const HardwareAccess access = prepare_hardware_access(m.options, io, message, note);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     ::close(ready[0]);
@@ -294,7 +299,8 @@ TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
     arrange_users(m, GetParam());
     LinuxPortIo io(m.fake.system());
     std::string message;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message);
+    std::string note;
+    const HardwareAccess access = prepare_hardware_access(m.options, io, message, note);
 
     EXPECT_EQ(access.status, GetParam().status) << message;
     expect_identity_steps(m, GetParam());
@@ -309,11 +315,13 @@ TEST_P(PrivilegeDrop, WithoutPortsBecomesTheInvokingUserTheSameWay) {
     Machine m;
     arrange_users(m, GetParam());
     std::string message;
-    const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message);
+    std::string note;
+    const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message, note);
 
     const bool refused = GetParam().status == HardwareAccessStatus::CannotDropRoot;
     EXPECT_EQ(status, refused ? HardwareAccessStatus::CannotDropRoot : HardwareAccessStatus::Ready)
         << message;
+    EXPECT_EQ(message.empty(), !refused) << message;
     expect_identity_steps(m, GetParam());
     EXPECT_TRUE(m.fake.calls_starting("ioperm").empty());
 }

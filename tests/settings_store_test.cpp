@@ -144,6 +144,7 @@ struct TargetLoad {
     std::uint32_t reg11;
     const char* edit;
     const char* cpu_ext_field;
+    int mhz;
 };
 
 class LoadTarget : public ::testing::TestWithParam<TargetLoad> {};
@@ -158,6 +159,10 @@ TEST_P(LoadTarget, PutsTheTargetIntoTheEditBox) {
     h.registry.key().put_dword("REG11", c.reg11);
     h.registry.key().put_dword("REG12", c.reg11);
     h.registry.key().put_dword("REG13", 31);
+    // The query answers what the load then asks for, touching neither the controls nor the bus.
+    EXPECT_EQ(h.dialog.settings_store().load_target(), c.mhz);
+    EXPECT_TRUE(h.controls.log().empty());
+    EXPECT_TRUE(h.new_transfers().empty());
 
     h.dialog.load_settings();
 
@@ -167,9 +172,9 @@ TEST_P(LoadTarget, PutsTheTargetIntoTheEditBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, LoadTarget,
-                         ::testing::Values(TargetLoad{"Divider3", 3, 132, "133 ", " 133.0"},
-                                           TargetLoad{"Divider4", 4, 100, " 76 ", "  75.8"},
-                                           TargetLoad{"Divider6", 6, 100, " 50 ", "  50.0"}),
+                         ::testing::Values(TargetLoad{"Divider3", 3, 132, "133 ", " 133.0", 133},
+                                           TargetLoad{"Divider4", 4, 100, " 76 ", "  75.8", 76},
+                                           TargetLoad{"Divider6", 6, 100, " 50 ", "  50.0", 50}),
                          test::ByLabel());
 
 struct Tamper {
@@ -194,6 +199,8 @@ TEST_P(Validation, OnItsBoundary) {
     key.put_dword("REG12", c.reg12);
     key.put_dword("REG13", c.reg13);
     key.put_dword("REG1F", static_cast<std::uint32_t>(h.shadow[REG1F] ^ c.reg1f_flip));
+    EXPECT_EQ(h.dialog.settings_store().load_target().has_value(), c.accepted);
+    EXPECT_TRUE(h.messages.shown().empty());
 
     h.dialog.load_settings();
 
@@ -246,6 +253,7 @@ TEST_P(MissingValue, GivesSettingsDataCrushedAfterAllSevenQueries) {
     EXPECT_EQ(h.registry.key().queries(), kValueNames);
     EXPECT_TRUE(h.new_transfers().empty());
     EXPECT_TRUE(h.controls.log().empty());
+    EXPECT_EQ(h.dialog.settings_store().load_target(), std::nullopt);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachValue, MissingValue, ::testing::ValuesIn(kValueNames),
@@ -278,6 +286,7 @@ TEST(SettingsKeyMissing, LoadAndSaveSayTheyCannot) {
     EXPECT_TRUE(h.registry.key().queries().empty());
     EXPECT_TRUE(h.registry.key().sets().empty());
     EXPECT_TRUE(h.new_transfers().empty());
+    EXPECT_EQ(h.dialog.settings_store().load_target(), std::nullopt);
 }
 
 TEST(SaveSettings, AByteIsSavedZeroExtended) {

@@ -4,7 +4,7 @@
 
 #include "clockgen/clock_chip.h"
 #include "clockgen/frequency_model.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 #include "res/resource_ids.h"
 #include "ui/frequency_fields.h"
 
@@ -14,15 +14,6 @@ namespace {
 
 // The box is read through a 4-byte buffer: three characters and the terminator.
 constexpr std::size_t kEditReadChars = 3;
-
-constexpr std::uint8_t kReg21KeptBits = 0xC0;
-constexpr std::uint8_t kReg22KeptBits = 0x38;
-
-ApplySnapshot take_snapshot(const ClockState& clock) {
-    return {clock.delay_cpu,    clock.delay_pci,    clock.delay_sdram, clock.delay_3v66,
-            clock.spread_depth, clock.spread_model, clock.cpu_ext_mhz, clock.pci_mhz,
-            clock.vco_mhz,      clock.pll_n,        clock.pll_m};
-}
 
 // Whatever commit_pll has not completed goes back: the depth, the frequencies and their PLL
 // values.
@@ -41,18 +32,6 @@ void restore_reg22_side(ClockState& clock, const ApplySnapshot& snapshot) {
     restore_pll_side(clock, snapshot);
 }
 
-void restore_reg21_side(ClockState& clock, const ApplySnapshot& snapshot) {
-    clock.delay_cpu = snapshot.delay_cpu;
-    clock.delay_pci = snapshot.delay_pci;
-    clock.delay_sdram = snapshot.delay_sdram;
-    restore_reg22_side(clock, snapshot);
-}
-
-// A code moved into its register field; bits beyond the field are dropped.
-std::uint8_t place(std::uint8_t code, std::uint8_t shift, std::uint8_t mask) {
-    return static_cast<std::uint8_t>((code << shift) & (mask << shift));
-}
-
 bool is_space(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
@@ -61,6 +40,19 @@ bool is_digit(char c) {
 }
 
 }  // namespace
+
+ApplySnapshot take_snapshot(const ClockState& clock) {
+    return {clock.delay_cpu,    clock.delay_pci,    clock.delay_sdram, clock.delay_3v66,
+            clock.spread_depth, clock.spread_model, clock.cpu_ext_mhz, clock.pci_mhz,
+            clock.vco_mhz,      clock.pll_n,        clock.pll_m};
+}
+
+void restore_snapshot(ClockState& clock, const ApplySnapshot& snapshot) {
+    clock.delay_cpu = snapshot.delay_cpu;
+    clock.delay_pci = snapshot.delay_pci;
+    clock.delay_sdram = snapshot.delay_sdram;
+    restore_reg22_side(clock, snapshot);
+}
 
 FrequencyRequest read_frequency_request(const std::string& text) {
     const std::string buffer = text.substr(0, kEditReadChars);
@@ -121,7 +113,7 @@ void ApplyWorkflow::run_settings() {
 
     if (!write_reg21()) {
         error("Cannot Change Clock Settings!");
-        restore_reg21_side(clock_, snapshot);
+        restore_snapshot(clock_, snapshot);
     } else if (!write_reg22()) {
         error("Cannot Change Some Clock Settings!");
         restore_reg22_side(clock_, snapshot);
@@ -170,12 +162,7 @@ int ApplyWorkflow::write_reg21() {
     if (!host_.read_register(REG21, value)) {
         return 0;
     }
-    const auto packed = static_cast<std::uint8_t>(
-        (value & kReg21KeptBits) |
-        place(clock_.delay_sdram, kReg21SdramDelayShift, kDelayFieldMask) |
-        place(clock_.delay_pci, kReg21PciDelayShift, kDelayFieldMask) |
-        place(clock_.delay_cpu, kReg21CpuDelayShift, kDelayFieldMask));
-    return host_.write_register(REG21, packed);
+    return host_.write_register(REG21, pack_reg21(reg21_fields(clock_), value));
 }
 
 int ApplyWorkflow::write_reg22() {
@@ -183,10 +170,7 @@ int ApplyWorkflow::write_reg22() {
     if (!host_.read_register(REG22, value)) {
         return 0;
     }
-    const auto packed = static_cast<std::uint8_t>(
-        (value & kReg22KeptBits) | place(clock_.spread_model, 0, kReg22SpreadModelMask) |
-        place(clock_.delay_3v66, kReg223v66DelayShift, kDelayFieldMask));
-    return host_.write_register(REG22, packed);
+    return host_.write_register(REG22, pack_reg22(reg22_fields(clock_), value));
 }
 
 // Non-zero unless a REG00 write was made and failed; an indeterminate box writes nothing.

@@ -29,6 +29,10 @@ struct ApplySnapshot {
     std::uint8_t pll_m;
 };
 
+ApplySnapshot take_snapshot(const ClockState& clock);
+// Gives every field of the snapshot back, as a run that failed before writing REG21 does.
+void restore_snapshot(ClockState& clock, const ApplySnapshot& snapshot);
+
 // How the frequency edit box reads: empty, a request in whole MHz, or text that no valid
 // request can come from.
 struct FrequencyRequest {

@@ -65,6 +65,8 @@ class MainDialog {
     void save_settings();
     void load_settings();
 
+    const SettingsStore& settings_store() const { return store_; }
+
   private:
     void stop_error(const char* text);
 

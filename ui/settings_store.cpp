@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "clockgen/frequency_model.h"
-#include "clockgen/registers.h"
+#include "clockgen/register_codec.h"
 #include "res/resource_ids.h"
 #include "ui/frequency_fields.h"
 
@@ -30,10 +30,6 @@ constexpr std::uint32_t kReg1FComparedBits = 0xF8;
 constexpr std::uint32_t kMaxSpreadDepth = 10;
 // Beyond this a quotient cannot be a slider position; it also keeps the conversion defined.
 constexpr double kLargestTarget = 1e9;
-
-int field(std::uint32_t value, int shift, std::uint32_t mask) {
-    return static_cast<int>((value >> shift) & mask);
-}
 
 }  // namespace
 
@@ -81,13 +77,12 @@ void SettingsStore::save_settings() {
     }
 }
 
-void SettingsStore::load_settings() {
+SettingsStore::LoadCheck SettingsStore::check_stored(StoredSettings& stored,
+                                                     TargetFrequency& target) const {
     RegistryKey* key = settings_key_.key;
     if (key == nullptr) {
-        error("Cannot Load Settings!");
-        return;
+        return LoadCheck::NoKey;
     }
-    StoredSettings stored{};
     bool all_read = true;
     for (const auto& value : kStoredValues) {
         std::uint32_t data = 0;
@@ -98,16 +93,39 @@ void SettingsStore::load_settings() {
         }
     }
     if (!all_read) {
-        error("Settings Data Crushed!");
-        return;
+        return LoadCheck::Crushed;
     }
-    const TargetFrequency target = target_frequency(stored.reg11, stored.reg13, clock_.cpu_divider);
-    if (!settings_valid(stored, target)) {
-        error("Cannot Apply These Settings!");
-        return;
+    target = target_frequency(stored.reg11, stored.reg13, clock_.cpu_divider);
+    return settings_valid(stored, target) ? LoadCheck::Valid : LoadCheck::Invalid;
+}
+
+void SettingsStore::load_settings() {
+    StoredSettings stored{};
+    TargetFrequency target{};
+    switch (check_stored(stored, target)) {
+        case LoadCheck::NoKey:
+            error("Cannot Load Settings!");
+            return;
+        case LoadCheck::Crushed:
+            error("Settings Data Crushed!");
+            return;
+        case LoadCheck::Invalid:
+            error("Cannot Apply These Settings!");
+            return;
+        case LoadCheck::Valid:
+            break;
     }
     set_controls(stored, target);
     apply_.run_settings();
+}
+
+std::optional<int> SettingsStore::load_target() const {
+    StoredSettings stored{};
+    TargetFrequency target{};
+    if (check_stored(stored, target) != LoadCheck::Valid) {
+        return std::nullopt;
+    }
+    return target.mhz;
 }
 
 // Whether the mirror's seven registers are a set that loading would apply, and its PLL bytes
@@ -143,12 +161,15 @@ void SettingsStore::set_controls(const StoredSettings& stored, const TargetFrequ
     controls_.set_check_state(IDC_SPREAD_ENABLE, spread_on ? kBstChecked : kBstUnchecked);
     controls_.enable(IDC_SPREAD_DEPTH, spread_on);
     controls_.enable(IDC_SPREAD_MODEL, spread_on);
-    controls_.select(IDC_DELAY_CPU, field(stored.reg21, kReg21CpuDelayShift, kDelayFieldMask));
-    controls_.select(IDC_DELAY_PCI, field(stored.reg21, kReg21PciDelayShift, kDelayFieldMask));
-    controls_.select(IDC_DELAY_SDRAM, field(stored.reg21, kReg21SdramDelayShift, kDelayFieldMask));
-    controls_.select(IDC_DELAY_3V66, field(stored.reg22, kReg223v66DelayShift, kDelayFieldMask));
+    // Every field lies in the low byte of its value.
+    const Reg21Fields reg21 = unpack_reg21(static_cast<std::uint8_t>(stored.reg21));
+    const Reg22Fields reg22 = unpack_reg22(static_cast<std::uint8_t>(stored.reg22));
+    controls_.select(IDC_DELAY_CPU, reg21.delay_cpu);
+    controls_.select(IDC_DELAY_PCI, reg21.delay_pci);
+    controls_.select(IDC_DELAY_SDRAM, reg21.delay_sdram);
+    controls_.select(IDC_DELAY_3V66, reg22.delay_3v66);
     controls_.select(IDC_SPREAD_DEPTH, static_cast<int>(stored.reg11 - stored.reg12));
-    controls_.select(IDC_SPREAD_MODEL, field(stored.reg22, 0, kReg22SpreadModelMask));
+    controls_.select(IDC_SPREAD_MODEL, reg22.spread_model);
     controls_.set_text(IDC_FREQ_EDIT, format_target_text(target.mhz));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
@@ -47,8 +48,16 @@ class SettingsStore {
     void save_settings();
     void load_settings();
 
+    // The CPU external clock, in whole MHz, that "Load Settings" would now ask the apply for;
+    // nullopt when the load would refuse the stored set. Shows nothing and sets no control.
+    std::optional<int> load_target() const;
+
   private:
+    // How far a load gets before it would apply: the reason it stops, or Valid.
+    enum class LoadCheck : std::uint8_t { NoKey, Crushed, Invalid, Valid };
+
     void error(const char* text);
+    LoadCheck check_stored(StoredSettings& stored, TargetFrequency& target) const;
     bool mirror_can_be_loaded() const;
     bool settings_valid(const StoredSettings& stored, const TargetFrequency& target) const;
     void set_controls(const StoredSettings& stored, const TargetFrequency& target);

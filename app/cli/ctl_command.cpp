@@ -5,6 +5,7 @@
 
 #include "app/cli/boot_guard.h"
 #include "bus/ascii_text.h"
+#include "ui/group_delay_names.h"
 
 namespace vantrel::cli {
 
@@ -116,7 +117,7 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
         }
         choices.cpu_ext = value;
     } else if (name.starts_with("--delay-")) {
-        if (!sim::parse_group_delay(value, number)) {
+        if (!parse_group_delay(value, number)) {
             return fail("a group delay is none, 150ps, 300ps or 450ps");
         }
         auto& field = name == "--delay-cpu"     ? choices.delay_cpu

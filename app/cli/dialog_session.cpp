@@ -1,11 +1,8 @@
 #include "app/cli/dialog_session.h"
 
-#include "bus/port_io.h"
 #include "clockgen/clock_chip.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
-#include "ui/apply_workflow.h"
-#include "ui/settings_store.h"
 
 namespace vantrel::cli {
 
@@ -36,50 +33,12 @@ DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console&
       dialog_({controls_, window_, messages_, cpu_meter_, machine.backend(), controller_, clock_,
                settings_key_}) {}
 
-namespace {
-
-class NoSleep : public Sleeper {
-  public:
-    void sleep_ms(std::uint32_t) override {}
-};
-
-class NoMeasurement : public CpuSpeedMeter {
-  public:
-    void refresh_cpu_speed() override {}
-};
-
-class QuietMessageBoxes : public MessageBoxes {
-  public:
-    void show(std::string_view, std::string_view, MessageButtons, MessageIcon) override {}
-};
-
-}  // namespace
-
 void DialogSession::click(int control_id) {
     dialog_.on_command(control_id, kBnClicked);
 }
 
 std::optional<int> DialogSession::load_target() const {
-    MemoryDialogControls scratch(res::kMainDialog);
-    scratch.set_slider_minimum(IDC_FREQ_SLIDER, controls_.slider_minimum(IDC_FREQ_SLIDER));
-    scratch.set_slider_maximum(IDC_FREQ_SLIDER, controls_.slider_maximum(IDC_FREQ_SLIDER));
-    RefusedPortIo bus;
-    NoSleep no_sleep;
-    NoMeasurement no_measurement;
-    QuietMessageBoxes quiet;
-    RegisterShadow shadow = shadow_;
-    ClockState clock = clock_;
-    SmbusHost host(bus, no_sleep, controller_, device_, shadow);
-    ApplyWorkflow apply(scratch, quiet, host, clock, no_measurement);
-    SettingsStore store(scratch, quiet, settings_key_, shadow, clock, apply);
-    store.load_settings();
-    // A set the store accepts goes into the controls, the frequency box included, before the
-    // apply finds no bus; a refused one leaves the box empty.
-    const FrequencyRequest request = read_frequency_request(scratch.text(IDC_FREQ_EDIT));
-    if (request.kind != FrequencyRequest::Kind::Number) {
-        return std::nullopt;
-    }
-    return request.mhz;
+    return dialog_.settings_store().load_target();
 }
 
 bool DialogSession::open() {

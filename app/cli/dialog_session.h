@@ -79,9 +79,9 @@ class DialogSession {
     // either way.
     bool read_registers(std::span<const std::uint8_t> registers, RegisterReadback& values);
 
-    // The CPU external clock, in whole MHz, that "Load Settings" would ask the apply for: the
-    // store's own checks run over scratch controls with nothing on the bus behind them. nullopt
-    // when the store would refuse the saved set (it says why when the real load runs).
+    // The CPU external clock, in whole MHz, that "Load Settings" would ask the apply for, as the
+    // settings store answers it. nullopt when the store would refuse the saved set (it says why
+    // when the real load runs).
     std::optional<int> load_target() const;
 
     MemoryDialogControls& controls() { return controls_; }

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/ascii_text.h"
+
 namespace vantrel::platform {
 
 namespace {
@@ -96,10 +98,10 @@ bool smbus_io_block(const HardwareAccessOptions& options, std::uint16_t& first,
 }
 
 HardwareAccessStatus check_and_grant(const HardwareAccessOptions& options, LinuxPortIo& io,
-                                     InstanceLock& lock, std::string& message, std::string& note) {
+                                     InstanceLock& lock, std::string& error, std::string& note) {
     const PortAccessSystem& system = io.system();
     if (!kHavePortIo) {
-        message =
+        error =
             "Vantrel reaches the clock chip through x86 I/O ports, which this processor does "
             "not have.";
         return HardwareAccessStatus::Refused;
@@ -108,29 +110,29 @@ HardwareAccessStatus check_and_grant(const HardwareAccessOptions& options, Linux
     // kernel has ioperm at all before anything else is asked.
     errno = 0;
     if (system.ioperm(kPciConfigFirst, kPciConfigCount, 0) != 0 && errno == ENOSYS) {
-        message = describe_port_access_refusal(ENOSYS, kPciConfigFirst, kPciConfigCount, system);
+        error = describe_port_access_refusal(ENOSYS, kPciConfigFirst, kPciConfigCount, system);
         return HardwareAccessStatus::Refused;
     }
     // Lockdown and a bound driver come before the question of root: root cannot get past them.
     if (in_lockdown(system.lockdown_state())) {
-        message = describe_port_access_refusal(EPERM, kPciConfigFirst, kPciConfigCount, system);
+        error = describe_port_access_refusal(EPERM, kPciConfigFirst, kPciConfigCount, system);
         return HardwareAccessStatus::Refused;
     }
     std::string driver;
     if (bound_driver(options, driver)) {
-        message = driver_bound_message(driver);
+        error = driver_bound_message(driver);
         return HardwareAccessStatus::Refused;
     }
     if (!system.privileges.has_raw_io_capability()) {
-        message = describe_port_access_refusal(EPERM, kPciConfigFirst, kPciConfigCount, system);
+        error = describe_port_access_refusal(EPERM, kPciConfigFirst, kPciConfigCount, system);
         return HardwareAccessStatus::Refused;
     }
     bool held_elsewhere = false;
-    if (!lock.acquire(options.lock_path, held_elsewhere, message)) {
+    if (!lock.acquire(options.lock_path, held_elsewhere, error)) {
         return held_elsewhere ? HardwareAccessStatus::AlreadyRunning
                               : HardwareAccessStatus::Refused;
     }
-    if (!io.grant_pci_config(message)) {
+    if (!io.grant_pci_config(error)) {
         return HardwareAccessStatus::Refused;
     }
     std::uint16_t first = 0;
@@ -141,29 +143,16 @@ HardwareAccessStatus check_and_grant(const HardwareAccessOptions& options, Linux
                "), so its ports stay out of reach and the clock chip cannot be found.";
         return HardwareAccessStatus::Ready;
     }
-    if (!io.grant(first, count, message)) {
+    if (!io.grant(first, count, error)) {
         return HardwareAccessStatus::Refused;
     }
     return HardwareAccessStatus::Ready;
 }
 
-// A user or group ID as sudo and pkexec write it: decimal digits only.
+// A user or group ID as sudo and pkexec write it: at most ten decimal digits; (uid_t)-1 means
+// "no change" to the system calls and is refused.
 bool parse_id(const std::string& text, unsigned& id) {
-    if (text.empty() || text.size() > 10) {
-        return false;
-    }
-    unsigned long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value >= 0xFFFFFFFFull) {  // (uid_t)-1 means "no change" to the system calls
-        return false;
-    }
-    id = static_cast<unsigned>(value);
-    return true;
+    return text.size() <= 10 && ascii::parse_decimal(text, 0xFFFFFFFEu, id);
 }
 
 struct Target {
@@ -173,10 +162,10 @@ struct Target {
     bool known = false;  // found in the password database
 };
 
-// The user the program runs for. Returns false with a message when the environment names a user
-// in a form that cannot be trusted; `target.uid` 0 means nobody else is known.
+// The user the program runs for. Returns false with the reason in `error` when the environment
+// names a user in a form that cannot be trusted; `target.uid` 0 means nobody else is known.
 bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target& target,
-                   std::string& message) {
+                   std::string& error) {
     if (ids.ruid != 0) {
         // A set-user-ID program: the real IDs are the caller's, and its environment is not
         // evidence of anything.
@@ -188,13 +177,13 @@ bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target&
     if (const auto sudo_uid = system.environment("SUDO_UID")) {
         const auto sudo_gid = system.environment("SUDO_GID");
         if (!parse_id(*sudo_uid, target.uid) || (sudo_gid && !parse_id(*sudo_gid, target.gid))) {
-            message = "SUDO_UID or SUDO_GID does not hold a user or group ID";
+            error = "SUDO_UID or SUDO_GID does not hold a user or group ID";
             return false;
         }
         target.known = system.account_by_uid(target.uid, target.account);
         if (!sudo_gid) {
             if (!target.known) {
-                message = "user " + *sudo_uid + " has no group known to the system";
+                error = "user " + *sudo_uid + " has no group known to the system";
                 return false;
             }
             target.gid = target.account.gid;
@@ -203,12 +192,12 @@ bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target&
     }
     if (const auto pkexec_uid = system.environment("PKEXEC_UID")) {
         if (!parse_id(*pkexec_uid, target.uid)) {
-            message = "PKEXEC_UID does not hold a user ID";
+            error = "PKEXEC_UID does not hold a user ID";
             return false;
         }
         target.known = system.account_by_uid(target.uid, target.account);
         if (!target.known) {
-            message = "user " + *pkexec_uid + " is not known to the system";
+            error = "user " + *pkexec_uid + " is not known to the system";
             return false;
         }
         target.gid = target.account.gid;
@@ -217,7 +206,7 @@ bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target&
     if (const auto doas_user = system.environment("DOAS_USER")) {
         target.known = system.account_by_name(*doas_user, target.account);
         if (!target.known) {
-            message = "user " + *doas_user + " is not known to the system";
+            error = "user " + *doas_user + " is not known to the system";
             return false;
         }
         target.uid = target.account.uid;
@@ -234,13 +223,13 @@ std::string failed(const char* what, int error_number) {
 
 // Gives up root, or a capability granted without root, for good. `note` gets what the user
 // should know when the program stays root.
-bool drop_privileges(const PrivilegeSystem& system, std::string& message, std::string& note) {
+bool drop_privileges(const PrivilegeSystem& system, std::string& error, std::string& note) {
     const ProcessIds ids = system.ids();
     if (ids.ruid != 0 && ids.euid != 0 && ids.suid != 0) {
         if (system.has_raw_io_capability() &&
             (system.drop_capabilities() != 0 || system.has_raw_io_capability())) {
-            message = "Cannot give up the CAP_SYS_RAWIO capability: " + failed("capset", errno) +
-                      "; Vantrel does not go on with it.";
+            error = "Cannot give up the CAP_SYS_RAWIO capability: " + failed("capset", errno) +
+                    "; Vantrel does not go on with it.";
             return false;
         }
         return true;
@@ -248,7 +237,7 @@ bool drop_privileges(const PrivilegeSystem& system, std::string& message, std::s
     Target target;
     std::string why;
     if (!invoking_user(system, ids, target, why)) {
-        message = "Cannot give up root: " + why + "; Vantrel does not go on as root.";
+        error = "Cannot give up root: " + why + "; Vantrel does not go on as root.";
         return false;
     }
     if (target.uid == 0) {
@@ -271,8 +260,7 @@ bool drop_privileges(const PrivilegeSystem& system, std::string& message, std::s
         step = "setresuid";
     }
     if (step != nullptr) {
-        message =
-            "Cannot give up root: " + failed(step, errno) + "; Vantrel does not go on as root.";
+        error = "Cannot give up root: " + failed(step, errno) + "; Vantrel does not go on as root.";
         return false;
     }
     const ProcessIds now = system.ids();
@@ -280,7 +268,7 @@ bool drop_privileges(const PrivilegeSystem& system, std::string& message, std::s
                           now.suid == target.uid && now.rgid == target.gid &&
                           now.egid == target.gid && now.sgid == target.gid;
     if (!all_user || system.set_uid(0) == 0 || system.has_raw_io_capability()) {
-        message =
+        error =
             "Cannot give up root for good: the process could still become root again; Vantrel "
             "does not go on.";
         return false;
@@ -323,19 +311,19 @@ void InstanceLock::release() {
     }
 }
 
-bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::string& message) {
+bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::string& error) {
     release();
     held_elsewhere = false;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        message = "Cannot open the lock file " + path + ": " + std::strerror(errno) + ".";
+        error = "Cannot open the lock file " + path + ": " + std::strerror(errno) + ".";
         return false;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error_number = errno;
         if (error_number != EWOULDBLOCK) {
             ::close(fd);
-            message = "Cannot lock " + path + ": " + std::strerror(error_number) + ".";
+            error = "Cannot lock " + path + ": " + std::strerror(error_number) + ".";
             return false;
         }
         char text[32] = {};
@@ -344,14 +332,14 @@ bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::s
         long pid = 0;
         const bool named = length > 0 && std::sscanf(text, "%ld", &pid) == 1 && pid > 0;
         held_elsewhere = true;
-        message = std::string("Another Vantrel program") +
-                  (named ? " (process " + std::to_string(pid) + ")" : "") +
-                  " is using the hardware; only one may drive the clock chip at a time (lock "
-                  "file " +
-                  path + ").";
+        error = std::string("Another Vantrel program") +
+                (named ? " (process " + std::to_string(pid) + ")" : "") +
+                " is using the hardware; only one may drive the clock chip at a time (lock "
+                "file " +
+                path + ").";
         return false;
     }
-    // The holder's process ID, for the message of the next one to try.
+    // The holder's process ID, for the error of the next one to try.
     const std::string pid = std::to_string(::getpid()) + "\n";
     const bool noted = ::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.data(), pid.size(), 0) >= 0;
     (void)noted;  // the lock is held either way; only the courtesy text would be missing
@@ -360,37 +348,38 @@ bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::s
 }
 
 HardwareAccess prepare_hardware_access(const HardwareAccessOptions& options, LinuxPortIo& io,
-                                       std::string& message) {
+                                       std::string& error, std::string& note) {
     HardwareAccess access;
-    message.clear();
-    std::string note;
-    access.status = check_and_grant(options, io, access.lock, message, note);
+    error.clear();
+    note.clear();
+    std::string grant_note;
+    access.status = check_and_grant(options, io, access.lock, error, grant_note);
     if (access.status != HardwareAccessStatus::Ready) {
         io.revoke_all();
         access.lock.release();
     }
-    std::string drop_message;
+    std::string drop_error;
     std::string drop_note;
-    if (!drop_privileges(io.system().privileges, drop_message, drop_note)) {
+    if (!drop_privileges(io.system().privileges, drop_error, drop_note)) {
         io.revoke_all();
         access.lock.release();
         access.status = HardwareAccessStatus::CannotDropRoot;
-        message = joined(message, drop_message);
+        error = joined(error, drop_error);
         return access;
     }
     if (access.status == HardwareAccessStatus::Ready) {
-        message = joined(note, drop_note);
+        note = joined(grant_note, drop_note);
     }
     return access;
 }
 
-HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& message) {
-    message.clear();
-    std::string note;
-    if (!drop_privileges(system, message, note)) {
+HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& error,
+                                  std::string& note) {
+    error.clear();
+    note.clear();
+    if (!drop_privileges(system, error, note)) {
         return HardwareAccessStatus::CannotDropRoot;
     }
-    message = note;
     return HardwareAccessStatus::Ready;
 }
 

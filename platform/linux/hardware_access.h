@@ -35,7 +35,7 @@ class InstanceLock {
 
     // Takes the lock without waiting. On failure says why; `held_elsewhere` tells a lock held by
     // another process from a lock file that cannot be used.
-    bool acquire(const std::string& path, bool& held_elsewhere, std::string& message);
+    bool acquire(const std::string& path, bool& held_elsewhere, std::string& error);
     bool held() const { return fd_ >= 0; }
     void release();
 
@@ -58,13 +58,15 @@ struct HardwareAccess {
 // gives up root for the user who ran sudo or pkexec (SUDO_UID/SUDO_GID, PKEXEC_UID, DOAS_USER;
 // the real user of a set-user-ID program), with a check that it cannot be regained; the port
 // grants outlive it. A refusal leaves no port granted, and no port is ever read or written here.
-// `message` says why on refusal; on success it is empty or a note for the terminal.
+// `error` says why when the status is not Ready; on Ready `note` is empty or a note for the
+// terminal.
 HardwareAccess prepare_hardware_access(const HardwareAccessOptions& options, LinuxPortIo& io,
-                                       std::string& message);
+                                       std::string& error, std::string& note);
 
 // For a program that reaches the bus without ports (the kernel's i2c-dev node, already open, or
 // no bus at all): gives up root for the invoking user exactly as above, and nothing else. Ready,
-// with a note or nothing in `message`, or CannotDropRoot with why.
-HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& message);
+// with a note or nothing in `note`, or CannotDropRoot with why in `error`.
+HardwareAccessStatus give_up_root(const PrivilegeSystem& system, std::string& error,
+                                  std::string& note);
 
 }  // namespace vantrel::platform

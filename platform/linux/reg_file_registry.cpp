@@ -51,40 +51,6 @@ struct Entry {
 
 using Document = std::vector<Entry>;
 
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string upper_case(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = upper(c);
-    }
-    return result;
-}
-
-// 1 to `max_digits` hexadecimal digits and nothing else.
-bool parse_hex(std::string_view text, std::size_t max_digits, std::uint32_t& value) {
-    if (text.empty() || text.size() > max_digits) {
-        return false;
-    }
-    std::uint32_t result = 0;
-    for (char c : text) {
-        const int digit = ascii::hex_digit(c);
-        if (digit < 0) {
-            return false;
-        }
-        result = (result << 4) | static_cast<std::uint32_t>(digit);
-    }
-    value = result;
-    return true;
-}
-
-bool starts_with_nocase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           ascii::equal_ignoring_case(text.substr(0, prefix.size()), prefix);
-}
-
 // A quoted string at the start of `text` with regedit's two escapes, \\ and \". On success
 // `text` is left after the closing quote.
 bool parse_quoted(std::string_view& text, std::string& out) {
@@ -120,7 +86,7 @@ bool parse_byte_list(std::string_view text, std::vector<std::uint8_t>& bytes) {
     while (true) {
         const std::size_t comma = text.find(',');
         std::uint32_t byte = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
+        if (!ascii::parse_hex_digits(ascii::trim_blanks(text.substr(0, comma)), 2, byte)) {
             return false;
         }
         bytes.push_back(static_cast<std::uint8_t>(byte));
@@ -143,9 +109,9 @@ bool parse_data(std::string_view text, RegData& data, std::string& error) {
         data.bytes.push_back(0);  // REG_SZ data holds its terminating NUL
         return true;
     }
-    if (starts_with_nocase(text, "dword:")) {
+    if (ascii::starts_with_ignoring_case(text, "dword:")) {
         std::uint32_t value = 0;
-        if (!parse_hex(ascii::trim_blanks(text.substr(6)), 8, value)) {
+        if (!ascii::parse_hex_digits(ascii::trim_blanks(text.substr(6)), 8, value)) {
             error = "a dword value needs 1 to 8 hexadecimal digits";
             return false;
         }
@@ -157,13 +123,13 @@ bool parse_data(std::string_view text, RegData& data, std::string& error) {
         return true;
     }
     std::string_view list;
-    if (starts_with_nocase(text, "hex:")) {
+    if (ascii::starts_with_ignoring_case(text, "hex:")) {
         data.type = kRegBinary;
         list = text.substr(4);
-    } else if (starts_with_nocase(text, "hex(")) {
+    } else if (ascii::starts_with_ignoring_case(text, "hex(")) {
         const std::size_t close = text.find("):");
         if (close == std::string_view::npos ||
-            !parse_hex(text.substr(4, close - 4), 8, data.type)) {
+            !ascii::parse_hex_digits(text.substr(4, close - 4), 8, data.type)) {
             error = "a hex(N) type needs 1 to 8 hexadecimal digits";
             return false;
         }
@@ -271,7 +237,7 @@ bool parse_document(std::string_view text, Document& doc, std::string& error) {
         rest = ascii::trim_blanks(rest.substr(1));
         // Long hex data goes on over further lines, each but the last ending in a backslash.
         std::string logical(rest);
-        if (starts_with_nocase(logical, "hex")) {
+        if (ascii::starts_with_ignoring_case(logical, "hex")) {
             while (!logical.empty() && logical.back() == '\\') {
                 logical.pop_back();
                 if (i + 1 >= lines.size()) {
@@ -647,7 +613,7 @@ RegistryKey* RegFileRegistry::create_or_open(std::string_view path) {
         return nullptr;
     }
     const std::string full = std::string(kRootKey) + std::string(path);
-    std::unique_ptr<Key>& key = keys_[upper_case(full)];
+    std::unique_ptr<Key>& key = keys_[ascii::upper_case(full)];
     if (!key) {
         key = std::make_unique<Key>(*this, full);
     }

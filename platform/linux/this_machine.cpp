@@ -16,7 +16,8 @@ class ThisMachine : public Machine {
   public:
     explicit ThisMachine(const MachineRecords& records) : records_(records) {}
 
-    HardwareAccessStatus open(BusRequest request, std::string& message);
+    // Anything but Ready or Refused comes with why in `error`; the notes are the machine's.
+    HardwareAccessStatus open(BusRequest request, std::string& error);
 
     SmbusBackend& backend() override { return *backend_; }
     Sleeper& sleeper() override { return sleeper_; }
@@ -49,38 +50,41 @@ HardwareAccessStatus ThisMachine::refuse(std::string why, std::string note_text)
     return HardwareAccessStatus::Refused;
 }
 
-HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& message) {
+HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& error) {
     const BusRecords bus{sleeper_, records_.controller, records_.device_address, records_.shadow};
     BusChoice choice = choose_bus(request, read_smbus_sysfs("/sys"), i2c_dev_, bus);
     bus_path_ = bus_path_name(choice);
     const std::string reason = choice.reason.empty() ? "" : "not the kernel path: " + choice.reason;
     if (choice.path == BusPath::Ports) {
-        access_ = prepare_hardware_access({}, io_, message);
+        std::string access_note;
+        access_ = prepare_hardware_access({}, io_, error, access_note);
         if (access_.status == HardwareAccessStatus::Refused) {
-            refuse(message, {});
+            refuse(error, {});
+            error.clear();
             note(reason);
         } else if (access_.status == HardwareAccessStatus::Ready) {
             backend_ = std::make_unique<PortSmbusBackend>(io_, sleeper_, records_.controller,
                                                           records_.device_address, records_.shadow);
-            note(message);
+            note(access_note);
             note(reason);
         }
         return access_.status;
     }
     // On the kernel path the node is open: nothing after this needs root.
-    const HardwareAccessStatus dropped = give_up_root(io_.system().privileges, message);
+    std::string drop_note;
+    const HardwareAccessStatus dropped = give_up_root(io_.system().privileges, error, drop_note);
     if (dropped != HardwareAccessStatus::Ready) {
         return dropped;
     }
     if (choice.path == BusPath::None) {
         if (choice.held_elsewhere) {
-            message = message.empty() ? choice.refusal : choice.refusal + "\n" + message;
+            error = drop_note.empty() ? choice.refusal : choice.refusal + "\n" + drop_note;
             return HardwareAccessStatus::AlreadyRunning;
         }
-        return refuse(choice.refusal, message);
+        return refuse(choice.refusal, drop_note);
     }
     backend_ = std::move(choice.kernel);
-    note(message);
+    note(drop_note);
     return HardwareAccessStatus::Ready;
 }
 
@@ -89,8 +93,8 @@ HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& message)
 std::unique_ptr<Machine> make_this_machine(BusRequest request, const MachineRecords& records,
                                            std::string& error) {
     auto machine = std::make_unique<ThisMachine>(records);
-    std::string message;
-    switch (machine->open(request, message)) {
+    std::string open_error;
+    switch (machine->open(request, open_error)) {
         case HardwareAccessStatus::Ready:
         case HardwareAccessStatus::Refused:
             return machine;
@@ -98,7 +102,7 @@ std::unique_ptr<Machine> make_this_machine(BusRequest request, const MachineReco
         case HardwareAccessStatus::CannotDropRoot:
             break;
     }
-    error = message;
+    error = open_error;
     return nullptr;
 }
 

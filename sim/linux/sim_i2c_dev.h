@@ -9,7 +9,7 @@
 #include "bus/smbus_transfers.h"
 #include "platform/linux/i2c_dev_system.h"
 #include "sim/fault_matcher.h"
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 #include "sim/smbus_device.h"
 
 namespace vantrel::sim {

@@ -8,7 +8,7 @@
 
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
-#include "sim/fault_plan.h"
+#include "sim/faults.h"
 #include "support/fake_console.h"
 #include "support/temp_dir.h"
 

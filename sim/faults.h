@@ -8,6 +8,14 @@ namespace vantrel::sim {
 
 enum class TransferKind : std::uint8_t { WordRead, WordWrite, BlockRead, BlockWrite };
 
+constexpr bool is_block(TransferKind kind) {
+    return kind == TransferKind::BlockRead || kind == TransferKind::BlockWrite;
+}
+
+constexpr bool is_write(TransferKind kind) {
+    return kind == TransferKind::WordWrite || kind == TransferKind::BlockWrite;
+}
+
 enum class FaultAction : std::uint8_t {
     Timeout,      // the awaited status bit never comes; the transaction hangs until killed
     DeviceError,  // the device does not acknowledge
