@@ -9,6 +9,7 @@
 
 #include "app/cli/diagnose.h"
 #include "app/cli/vantrelctl.h"
+#include "platform/linux/instance_lock.h"
 #include "support/fake_console.h"
 #include "support/fake_port_access.h"
 #include "support/param_name.h"
@@ -225,7 +226,7 @@ TEST_P(DiagnoseTest, JudgesEachFactAndThePath) {
         return row.in_login_group ? std::vector<unsigned>{kUser, kI2cGroup}
                                   : std::vector<unsigned>{row.euid};
     };
-    probe.privileges = system.system().privileges;
+    probe.privileges = system.privileges();
 
     CtlCommand command;
     command.command = Command::Diagnose;

@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
-#include "app/cli/boot_guard.h"
 #include "app/cli/diagnose.h"
 #include "app/cli/vantrelctl.h"
 #include "clockgen/registers.h"
+#include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
 #include "ui/registry.h"
 
@@ -48,10 +48,12 @@ std::string json_string(const std::string& text) {
 }  // namespace
 
 GuardFact read_guard_fact(const std::string& state_dir) {
-    const BootGuard guard(state_dir.empty() ? kDefaultStateDir : state_dir);
+    platform::FileBootGuard guard(state_dir.empty() ? platform::kDefaultStateDir : state_dir);
     GuardFact fact;
     fact.path = guard.path();
-    fact.present = guard.present(fact.content);
+    std::string failure;
+    fact.present = guard.present(failure);
+    fact.content = failure.empty() ? guard.record() : failure;
     return fact;
 }
 

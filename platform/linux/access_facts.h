@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/hardware_access.h"
+#include "platform/linux/instance_lock.h"
 #include "platform/linux/linux_port_io.h"
+#include "platform/linux/port_access_checks.h"
+#include "platform/linux/privilege_drop.h"
 #include "platform/linux/smbus_sysfs.h"
 
 namespace vantrel::platform {
