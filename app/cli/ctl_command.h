@@ -18,6 +18,7 @@ enum class Command : std::uint8_t {
     Save,
     Load,
     ClearGuard,
+    Diagnose,
     Profiles,
     DeleteProfile
 };

@@ -10,6 +10,7 @@
 #include "app/cli/ctl_command.h"
 #include "app/cli/ctl_report.h"
 #include "app/cli/ctl_safety.h"
+#include "app/cli/diagnose.h"
 #include "app/cli/dialog_session.h"
 #include "app/cli/profiles.h"
 #include "platform/linux/file_boot_guard.h"
@@ -189,6 +190,7 @@ int CtlRun::command(DialogSession& session) {
             return change(session);
         case Command::None:
         case Command::ClearGuard:
+        case Command::Diagnose:
         case Command::Profiles:
         case Command::DeleteProfile:
             break;
@@ -304,6 +306,10 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
     }
     if (command.command == Command::ClearGuard) {
         return clear_guard(command, env.console);
+    }
+    if (command.command == Command::Diagnose) {
+        return run_diagnose(command, platform::real_access_probe(), env.default_settings_path(),
+                            env.console);
     }
     const std::string profiles = profile_directory(env.default_settings_path());
     if (command.command == Command::Profiles) {

@@ -5,7 +5,7 @@ _vantrelctl()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="show dump set save load clear-guard profiles delete-profile"
+    local commands="show dump set save load clear-guard diagnose profiles delete-profile"
     local options="--simulate --hub --dividers --chip-dump --bus -y --yes --settings
         --state-dir -h --help --version"
     local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
@@ -75,7 +75,7 @@ _vantrelctl()
     done
 
     case $command in
-        show) options+=" --json" ;;
+        show | diagnose) options+=" --json" ;;
         set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
             --depth --model --step --verify --confirm" ;;
         save) options+=" --profile" ;;

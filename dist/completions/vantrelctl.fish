@@ -1,6 +1,6 @@
 # fish completion for vantrelctl
 
-set -l commands show dump set save load clear-guard profiles delete-profile
+set -l commands show dump set save load clear-guard diagnose profiles delete-profile
 set -l delays none 150ps 300ps 450ps
 
 complete -c vantrelctl -f
@@ -10,6 +10,7 @@ complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a set -d 
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a save -d 'Save Settings into the settings file'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a load -d 'Load Settings onto the chip'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a clear-guard -d 'Let the next boot-time load run again'
+complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a diagnose -d 'Everything that decides access, touching nothing'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a profiles -d 'List the profiles with their clocks and spread'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a delete-profile -d 'Remove a profile'
 
@@ -24,7 +25,7 @@ complete -c vantrelctl -l state-dir -x -a '(__fish_complete_directories)' -d 'Wh
 complete -c vantrelctl -s h -l help -d 'The usage'
 complete -c vantrelctl -l version -d 'The version'
 
-complete -c vantrelctl -n '__fish_seen_subcommand_from show' -l json -d 'The same as one JSON object'
+complete -c vantrelctl -n '__fish_seen_subcommand_from show diagnose' -l json -d 'The same as one JSON object'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l cpu-ext -x -d 'The CPU external clock, MHz'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-cpu -x -a "$delays" -d 'CPU group delay'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-pci -x -a "$delays" -d 'PCI group delay'
