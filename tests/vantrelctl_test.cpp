@@ -144,7 +144,8 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
               "  \"delays\": {\"cpu\": \"300ps\", \"pci\": \"none\", \"sdram\": \"none\", "
               "\"3v66\": \"150ps\"},\n"
               "  \"spread\": {\"enabled\": true, \"depth\": 2, \"model\": 5},\n"
-              "  \"bus\": \"direct port I/O\"\n"
+              "  \"bus\": \"direct port I/O\",\n"
+              "  \"last_failure\": null\n"
               "}\n");
 }
 
