@@ -6,7 +6,7 @@
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
 #include "platform/linux/real_sleeper.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings_path.h"
 #include "platform/linux/this_machine.h"
 
 int main(int argc, char** argv) {

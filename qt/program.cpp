@@ -14,6 +14,7 @@
 
 #include "app/core/setup_app.h"
 #include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings_path.h"
 #include "qt/main_window.h"
 #include "qt/messages.h"
 #include "qt/notice.h"

@@ -6,6 +6,8 @@ set -euo pipefail
 
 run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev googletest python3)
+# The man pages, and the check that they and the bash completion match --help.
+test_packages+=(scdoc bash-completion)
 # The fuzz targets: clang with its libFuzzer runtime.
 test_packages+=(clang libclang-rt-14-dev)
 # The Windows 95/98 program: MinGW-w64 for i686 with the win32 thread model, and 32-bit Wine on

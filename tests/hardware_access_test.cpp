@@ -87,7 +87,8 @@ TEST_P(Refusal, NamesTheCauseAndLeavesNoPortReachable) {
     LinuxPortIo io(m.fake.system());
     std::string error;
     std::string note;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, error, note);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), error, note);
 
     EXPECT_EQ(access.status, HardwareAccessStatus::Refused);
     EXPECT_FALSE(access.lock.held());
@@ -164,7 +165,8 @@ TEST_P(Grants, ReachOnlyTheBlockTheKernelAssigned) {
     LinuxPortIo io(m.fake.system());
     std::string error;
     std::string note;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, error, note);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), error, note);
 
     ASSERT_EQ(access.status, HardwareAccessStatus::Ready) << error;
     EXPECT_TRUE(error.empty()) << error;
@@ -243,7 +245,8 @@ TEST(SecondInstance, SaysSoTouchesNothingAndGivesUpRoot) {
     LinuxPortIo io(m.fake.system());
     std::string message;
     std::string note;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message, note);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message, note);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     ::close(ready[0]);
@@ -300,7 +303,8 @@ TEST_P(PrivilegeDrop, BecomesTheInvokingUserForGood) {
     LinuxPortIo io(m.fake.system());
     std::string message;
     std::string note;
-    const HardwareAccess access = prepare_hardware_access(m.options, io, message, note);
+    const HardwareAccess access =
+        prepare_hardware_access(m.options, io, m.fake.privileges(), message, note);
 
     EXPECT_EQ(access.status, GetParam().status) << message;
     expect_identity_steps(m, GetParam());
@@ -316,7 +320,7 @@ TEST_P(PrivilegeDrop, WithoutPortsBecomesTheInvokingUserTheSameWay) {
     arrange_users(m, GetParam());
     std::string message;
     std::string note;
-    const HardwareAccessStatus status = give_up_root(m.fake.system().privileges, message, note);
+    const HardwareAccessStatus status = give_up_root(m.fake.privileges(), message, note);
 
     const bool refused = GetParam().status == HardwareAccessStatus::CannotDropRoot;
     EXPECT_EQ(status, refused ? HardwareAccessStatus::CannotDropRoot : HardwareAccessStatus::Ready)

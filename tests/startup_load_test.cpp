@@ -11,27 +11,52 @@
 #include "sim/sim_pci.h"
 #include "support/dialog_harness.h"
 #include "support/param_name.h"
+#include "ui/hidden_dialog_window.h"
+#include "ui/main_dialog.h"
+#include "win32/startup_messages.h"
 
 namespace vantrel {
 namespace {
+
+using win32::kAppliedGuardStaysText;
+using win32::kApplyFailedText;
+using win32::kGuardClearedText;
+using win32::kGuardNotClearedText;
+using win32::kGuardNotSetText;
+using win32::kGuardPresentText;
 
 using test::DialogHarness;
 using test::error_box;
 using test::ShownMessage;
 
-// The guard as a flag, remembering how many bus transfers had been made when it was set.
+// The guard as a flag and a recorded cause, remembering how many bus transfers had been made
+// when it was set.
 class FakeBootGuard : public BootGuard {
   public:
     explicit FakeBootGuard(sim::SimBoard& board) : board_(board) {}
 
-    bool present() override { return present_; }
+    bool present(std::string& failure) override {
+        if (present_) {
+            failure = failure_;
+        }
+        return present_;
+    }
+    bool present() {
+        std::string ignored;
+        return present(ignored);
+    }
     bool set() override {
         if (!can_set) {
             return false;
         }
         present_ = true;
+        failure_.clear();
         transfers_when_set = board_.smbus().transfers().size();
         return true;
+    }
+    bool record_failure(std::string_view cause) override {
+        failure_ = cause;
+        return present_;
     }
     bool clear() override {
         if (!can_clear) {
@@ -41,7 +66,11 @@ class FakeBootGuard : public BootGuard {
         return true;
     }
 
-    void leave_from_earlier_run() { present_ = true; }
+    void leave_from_earlier_run(std::string failure = {}) {
+        present_ = true;
+        failure_ = std::move(failure);
+    }
+    const std::string& failure() const { return failure_; }
 
     bool can_set = true;
     bool can_clear = true;
@@ -50,6 +79,7 @@ class FakeBootGuard : public BootGuard {
   private:
     sim::SimBoard& board_;
     bool present_ = false;
+    std::string failure_;
 };
 
 // A program start with /load: the dialog's logic over in-memory controls on the simulated
@@ -80,8 +110,11 @@ struct OutcomeRow {
     const char* label;
     std::function<void(StartupRig&)> arrange;
     StartupLoadOutcome outcome;
+    std::string cause;
+    // What the dialog shows, then what the Windows program says of the outcome.
     std::vector<ShownMessage> messages;
     bool guard_after;
+    std::string recorded;  // the cause the guard keeps afterwards
     bool chip_touched;
 };
 
@@ -89,14 +122,18 @@ const OutcomeRow kOutcomes[] = {
     {"saved_set_is_applied",
      [](StartupRig& r) { r.save_board_settings(); },
      StartupLoadOutcome::Applied,
+     "",
      {},
      false,
+     "",
      true},
     {"no_key_stops_before_the_bus",
      [](StartupRig&) {},
      StartupLoadOutcome::NoSettingsKey,
+     "",
      {error_box("Cannot Load Settings!")},
      false,
+     "",
      false},
     {"guard_from_an_unfinished_run_stops_before_the_bus",
      [](StartupRig& r) {
@@ -104,8 +141,21 @@ const OutcomeRow kOutcomes[] = {
          r.guard.leave_from_earlier_run();
      },
      StartupLoadOutcome::GuardPresent,
+     "",
      {error_box(std::string(kGuardPresentText))},
      true,
+     "",
+     false},
+    {"guard_from_a_failed_run_gives_its_cause",
+     [](StartupRig& r) {
+         r.save_board_settings();
+         r.guard.leave_from_earlier_run("Settings Data Crushed!");
+     },
+     StartupLoadOutcome::GuardPresent,
+     "Settings Data Crushed!",
+     {error_box(std::string(kGuardPresentText))},
+     true,
+     "Settings Data Crushed!",
      false},
     {"guard_that_cannot_be_written_stops_before_the_bus",
      [](StartupRig& r) {
@@ -113,8 +163,10 @@ const OutcomeRow kOutcomes[] = {
          r.guard.can_set = false;
      },
      StartupLoadOutcome::GuardNotSet,
+     "",
      {error_box(std::string(kGuardNotSetText))},
      false,
+     "",
      false},
     {"no_controller_keeps_the_guard",
      [](StartupRig& r) {
@@ -122,9 +174,11 @@ const OutcomeRow kOutcomes[] = {
          r.h.board.pci().set_hub_id(sim::kNoDevice);
      },
      StartupLoadOutcome::Failed,
+     "Cannot Get SM Base Address!",
      {error_box("Cannot Get SM Base Address!", MessageIcon::Stop),
       error_box(std::string(kApplyFailedText))},
      true,
+     "Cannot Get SM Base Address!",
      false},
     {"missing_value_keeps_the_guard",
      [](StartupRig& r) {
@@ -132,8 +186,10 @@ const OutcomeRow kOutcomes[] = {
          r.h.registry.key().erase("REG13");
      },
      StartupLoadOutcome::Failed,
+     "Settings Data Crushed!",
      {error_box("Settings Data Crushed!"), error_box(std::string(kApplyFailedText))},
      true,
+     "Settings Data Crushed!",
      true},
     {"failing_apply_keeps_the_guard",
      [](StartupRig& r) {
@@ -142,17 +198,21 @@ const OutcomeRow kOutcomes[] = {
          r.h.fail_next(sim::TransferKind::WordRead, REG21, 2);
      },
      StartupLoadOutcome::Failed,
+     "Cannot Change Clock Settings!",
      {error_box("Cannot Change Clock Settings!"), error_box(std::string(kApplyFailedText))},
      true,
+     "Cannot Change Clock Settings!",
      true},
     {"guard_that_cannot_be_removed_is_reported",
      [](StartupRig& r) {
          r.save_board_settings();
          r.guard.can_clear = false;
      },
-     StartupLoadOutcome::Failed,
+     StartupLoadOutcome::GuardNotCleared,
+     "",
      {error_box(std::string(kAppliedGuardStaysText))},
      true,
+     "",
      true},
 };
 
@@ -163,9 +223,13 @@ TEST_P(StartupLoadOutcomes, GuardMessagesAndBus) {
     StartupRig rig;
     row.arrange(rig);
 
-    EXPECT_EQ(rig.load.run(rig.dialog, rig.h.settings_key), row.outcome);
+    const StartupLoadResult result = rig.load.run(rig.dialog, rig.h.settings_key);
+    win32::tell_startup_load(result, rig.h.messages);
+    EXPECT_EQ(result.outcome, row.outcome);
+    EXPECT_EQ(result.cause, row.cause);
     EXPECT_EQ(rig.h.messages.shown(), row.messages);
     EXPECT_EQ(rig.guard.present(), row.guard_after);
+    EXPECT_EQ(rig.guard.failure(), row.recorded);
     const auto& transfers = rig.h.board.smbus().transfers();
     EXPECT_EQ(!transfers.empty(), row.chip_touched);
     if (row.chip_touched) {
@@ -181,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, StartupLoadOutcomes, ::testing::ValuesIn(kOutcome
 TEST(StartupLoadApplies, TheStoredSettingsReachTheChip) {
     StartupRig rig;
     rig.save_board_settings();
-    ASSERT_EQ(rig.load.run(rig.dialog, rig.h.settings_key), StartupLoadOutcome::Applied);
+    ASSERT_EQ(rig.load.run(rig.dialog, rig.h.settings_key).outcome, StartupLoadOutcome::Applied);
 
     const sim::SimClockChip& chip = rig.h.board.chip();
     EXPECT_EQ(chip.running_n(), 150);
@@ -221,7 +285,7 @@ TEST_P(ClearBootGuard, SaysWhatHappened) {
     guard.can_clear = row.can_clear;
     test::FakeMessageBoxes messages;
 
-    EXPECT_EQ(clear_boot_guard(guard, messages), row.result);
+    EXPECT_EQ(win32::clear_boot_guard(guard, messages), row.result);
     EXPECT_EQ(messages.shown(), std::vector<ShownMessage>{row.message});
     EXPECT_EQ(guard.present(), !row.result);
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/boot_guard.h"
 #include "clockgen/registers.h"
+#include "platform/linux/file_boot_guard.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"
 
@@ -304,10 +304,9 @@ TEST_P(CtlBootGuard, NoLoadAfterOneThatNeverFinished) {
     if (GetParam().saved_on != nullptr) {
         ASSERT_EQ(ctl.run({kInstant + "," + GetParam().saved_on, "save"}), 0);
     }
-    cli::BootGuard guard(ctl.state_dir());
+    platform::FileBootGuard guard(ctl.state_dir());
     if (GetParam().guard_before) {
-        std::string error;
-        ASSERT_TRUE(guard.arm(error)) << error;
+        ASSERT_TRUE(guard.set()) << guard.problem();
     }
     int i = 0;
     for (const BootStep& step : GetParam().steps) {
@@ -322,8 +321,8 @@ TEST_P(CtlBootGuard, NoLoadAfterOneThatNeverFinished) {
                                            ctl.state_dir(),
                                            "--no-verify"};
         EXPECT_EQ(ctl.run(args), step.status) << "run " << i << ": " << ctl.console.err();
-        std::string content;
-        EXPECT_EQ(guard.present(content), step.guard_after) << "run " << i;
+        std::string failure;
+        EXPECT_EQ(guard.present(failure), step.guard_after) << "run " << i;
         EXPECT_EQ(ctl.workflows() == 1, step.applied) << "run " << i;
     }
 }

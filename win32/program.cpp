@@ -11,6 +11,7 @@
 #include "bus/smbus_controller.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
+#include "platform/windows/registry_boot_guard.h"
 #include "platform/windows/win32_port_io.h"
 #include "platform/windows/win32_registry.h"
 #include "platform/windows/win32_system.h"
@@ -20,11 +21,13 @@
 #include "sim/board_options.h"
 #include "sim/simulated_machine.h"
 #include "ui/cpu_speed_meter.h"
+#include "ui/hidden_dialog_window.h"
 #include "ui/machine.h"
 #include "ui/main_dialog.h"
 #include "ui/message_boxes.h"
 #include "win32/command_line.h"
 #include "win32/framework.h"
+#include "win32/startup_messages.h"
 
 namespace vantrel::win32 {
 
@@ -146,9 +149,10 @@ int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine
         framework.controls(), window,        load.messages(),     meter, machine.backend(),
         records.controller,   records.clock, records.settings_key};
     MainDialog dialog(env);
-    const StartupLoadOutcome outcome = load.run(dialog, records.settings_key);
+    const StartupLoadResult result = load.run(dialog, records.settings_key);
+    tell_startup_load(result, messages);
     framework.destroy_hidden(hidden);
-    return outcome == StartupLoadOutcome::Applied ? kExitDone : kExitFailed;
+    return result.outcome == StartupLoadOutcome::Applied ? kExitDone : kExitFailed;
 }
 
 int open_dialog(HINSTANCE instance, platform::Win32Registry& registry, Machine& machine,

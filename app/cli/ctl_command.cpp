@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/boot_guard.h"
 #include "bus/ascii_text.h"
+#include "platform/linux/file_boot_guard.h"
 #include "ui/group_delay_names.h"
 
 namespace vantrel::cli {
@@ -338,7 +338,7 @@ std::string ctl_usage() {
         "  --settings FILE        the settings file (default: the Linux program's,\n"
         "                         $XDG_CONFIG_HOME/vantrel/settings.reg)\n"
         "  --state-dir DIR        where the boot guard is kept (default ";
-    text += kDefaultStateDir;
+    text += platform::kDefaultStateDir;
     text +=
         ")\n"
         "  -h, --help             this text\n"

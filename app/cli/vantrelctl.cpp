@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/boot_guard.h"
 #include "app/cli/ctl_command.h"
 #include "app/cli/ctl_report.h"
 #include "app/cli/ctl_safety.h"
 #include "app/cli/dialog_session.h"
+#include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
@@ -51,16 +51,17 @@ class CtlRun {
     const CtlEnvironment& env_;
     Console& console_;
     SafetySteps safety_;
-    std::optional<BootGuard> guard_;
+    std::optional<platform::FileBootGuard> guard_;
 };
 
 int CtlRun::execute() {
     if (command_.at_boot) {
-        guard_.emplace(command_.state_dir.empty() ? kDefaultStateDir : command_.state_dir);
-        std::string content;
-        if (guard_->present(content)) {
+        guard_.emplace(command_.state_dir.empty() ? platform::kDefaultStateDir
+                                                  : command_.state_dir);
+        std::string failure;
+        if (guard_->present(failure)) {
             say("not loading the saved settings: the boot guard " + guard_->path() +
-                " is still there.\n" + content +
+                " is still there.\n" + guard_->record() +
                 "The machine hung or was reset during the last boot-time load, or that load "
                 "failed, so the chip is left alone. Once the saved settings are right, run "
                 "'vantrelctl clear-guard'.");
@@ -134,9 +135,8 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
     if (this_machine && !ask_before_writing()) {
         return kExitRefused;
     }
-    std::string error;
-    if (guard_ && !guard_->arm(error)) {
-        say(error + "; not loading without a boot guard");
+    if (guard_ && !guard_->set()) {
+        say(guard_->problem() + "; not loading without a boot guard");
         return kExitRefused;
     }
     // Opened only now: on this machine root has been given up by here, so a settings directory
@@ -160,10 +160,9 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
         const std::string reason = session.shown().empty()
                                        ? "it ended with status " + std::to_string(status)
                                        : session.shown().back();
-        const bool cleared =
-            status == kExitOk ? guard_->clear(error) : guard_->mark_failed(reason, error);
+        const bool cleared = status == kExitOk ? guard_->clear() : guard_->record_failure(reason);
         if (!cleared) {
-            say(error);
+            say(guard_->problem());
             return status == kExitOk ? kExitFailed : status;
         }
     }
@@ -253,12 +252,12 @@ int CtlRun::change(DialogSession& session) {
 }
 
 int clear_guard(const CtlCommand& command, Console& console) {
-    BootGuard guard(command.state_dir.empty() ? kDefaultStateDir : command.state_dir);
-    std::string content;
-    const bool was_there = guard.present(content);
-    std::string error;
-    if (!guard.clear(error)) {
-        console.err(std::string(kProgram) + error + "\n");
+    platform::FileBootGuard guard(command.state_dir.empty() ? platform::kDefaultStateDir
+                                                            : command.state_dir);
+    std::string failure;
+    const bool was_there = guard.present(failure);
+    if (!guard.clear()) {
+        console.err(std::string(kProgram) + guard.problem() + "\n");
         return kExitFailed;
     }
     console.err(std::string(kProgram) +

@@ -1,28 +1,22 @@
 #include "app/core/startup_load.h"
 
-#include "res/dialog_templates.h"
+#include "ui/main_dialog.h"
+#include "ui/registry.h"
 
 namespace vantrel {
 
-void StartupLoad::error(std::string_view text) {
-    counter_.show(text, kErrorCaption, MessageButtons::Ok, MessageIcon::None);
-}
-
-StartupLoadOutcome StartupLoad::run(MainDialog& dialog, const SettingsKey& settings_key) {
+StartupLoadResult StartupLoad::run(MainDialog& dialog, const SettingsKey& settings_key) {
     if (settings_key.key == nullptr) {
-        // Without the key "Load Settings" would stop at once with this message; it is said here
-        // because the dialog takes no button before a chip has been found, and no port may be
-        // touched to find one.
-        error("Cannot Load Settings!");
-        return StartupLoadOutcome::NoSettingsKey;
+        // The dialog takes no button before a chip has been found, and no port may be touched
+        // to find one, so the load stops here where "Load Settings" would stop at once.
+        return {StartupLoadOutcome::NoSettingsKey, {}};
     }
-    if (guard_.present()) {
-        error(kGuardPresentText);
-        return StartupLoadOutcome::GuardPresent;
+    std::string failure;
+    if (guard_.present(failure)) {
+        return {StartupLoadOutcome::GuardPresent, failure};
     }
     if (!guard_.set()) {
-        error(kGuardNotSetText);
-        return StartupLoadOutcome::GuardNotSet;
+        return {StartupLoadOutcome::GuardNotSet, {}};
     }
 
     const unsigned before = counter_.count();
@@ -31,24 +25,14 @@ StartupLoadOutcome StartupLoad::run(MainDialog& dialog, const SettingsKey& setti
         dialog.load_settings();
     }
     if (counter_.count() != before) {
-        // The guard stays: the next start shows why instead of trying again.
-        error(kApplyFailedText);
-        return StartupLoadOutcome::Failed;
+        // The guard stays either way: a cause that cannot be recorded only leaves it unsaid.
+        guard_.record_failure(counter_.last());
+        return {StartupLoadOutcome::Failed, counter_.last()};
     }
     if (!guard_.clear()) {
-        error(kAppliedGuardStaysText);
-        return StartupLoadOutcome::Failed;
+        return {StartupLoadOutcome::GuardNotCleared, {}};
     }
-    return StartupLoadOutcome::Applied;
-}
-
-bool clear_boot_guard(BootGuard& guard, MessageBoxes& messages) {
-    if (!guard.clear()) {
-        messages.show(kGuardNotClearedText, kErrorCaption, MessageButtons::Ok, MessageIcon::None);
-        return false;
-    }
-    messages.show(kGuardClearedText, res::kMainDialogTitle, MessageButtons::Ok, MessageIcon::None);
-    return true;
+    return {StartupLoadOutcome::Applied, {}};
 }
 
 }  // namespace vantrel

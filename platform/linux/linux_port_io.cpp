@@ -9,11 +9,6 @@
 
 #include <unistd.h>
 
-#include <grp.h>
-#include <linux/capability.h>
-#include <pwd.h>
-#include <sys/syscall.h>
-
 #if defined(__i386__) || defined(__x86_64__)
 #include <sys/io.h>
 #define VANTREL_HAVE_PORT_IO 1
@@ -48,96 +43,6 @@ std::string system_lockdown_state() {
     return text.str();
 }
 
-bool system_has_raw_io_capability() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("CapEff:", 0) == 0) {
-            const unsigned long long effective = std::strtoull(line.c_str() + 7, nullptr, 16);
-            return (effective >> CAP_SYS_RAWIO) & 1;
-        }
-    }
-    return false;
-}
-
-ProcessIds system_ids() {
-    uid_t ruid = 0;
-    uid_t euid = 0;
-    uid_t suid = 0;
-    gid_t rgid = 0;
-    gid_t egid = 0;
-    gid_t sgid = 0;
-    ::getresuid(&ruid, &euid, &suid);
-    ::getresgid(&rgid, &egid, &sgid);
-    return ProcessIds{ruid, euid, suid, rgid, egid, sgid};
-}
-
-std::optional<std::string> system_environment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-bool account_from(int result, const passwd* found, UserAccount& account) {
-    if (result != 0 || found == nullptr) {
-        return false;
-    }
-    account.name = found->pw_name != nullptr ? found->pw_name : "";
-    account.uid = found->pw_uid;
-    account.gid = found->pw_gid;
-    account.home = found->pw_dir != nullptr ? found->pw_dir : "";
-    return true;
-}
-
-std::vector<char> passwd_buffer() {
-    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    return std::vector<char>(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-}
-
-bool system_account_by_uid(unsigned uid, UserAccount& account) {
-    std::vector<char> buffer = passwd_buffer();
-    passwd entry{};
-    passwd* found = nullptr;
-    const int result = ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
-    return account_from(result, found, account);
-}
-
-bool system_account_by_name(const std::string& name, UserAccount& account) {
-    std::vector<char> buffer = passwd_buffer();
-    passwd entry{};
-    passwd* found = nullptr;
-    const int result = ::getpwnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found);
-    return account_from(result, found, account);
-}
-
-int system_set_groups(const UserAccount& account) {
-    if (!account.name.empty()) {
-        return ::initgroups(account.name.c_str(), account.gid);
-    }
-    const gid_t only = account.gid;
-    return ::setgroups(1, &only);
-}
-
-int system_set_gid(unsigned gid) {
-    return ::setresgid(gid, gid, gid);
-}
-
-int system_set_uid(unsigned uid) {
-    return ::setresuid(uid, uid, uid);
-}
-
-int system_drop_capabilities() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
-    return static_cast<int>(::syscall(SYS_capset, &header, data));
-}
-
-int system_set_environment(const char* name, const std::string& value) {
-    return ::setenv(name, value.c_str(), 1);
-}
-
 std::string port_range(std::uint16_t first, std::uint16_t count) {
     char text[40];
     std::snprintf(text, sizeof text, "0x%04X-0x%04X", first, first + count - 1);
@@ -146,22 +51,8 @@ std::string port_range(std::uint16_t first, std::uint16_t count) {
 
 }  // namespace
 
-PrivilegeSystem real_privilege_system() {
-    return PrivilegeSystem{system_has_raw_io_capability,
-                           system_ids,
-                           system_environment,
-                           system_account_by_uid,
-                           system_account_by_name,
-                           system_set_groups,
-                           system_set_gid,
-                           system_set_uid,
-                           system_drop_capabilities,
-                           system_set_environment};
-}
-
 PortAccessSystem real_port_access_system() {
-    return PortAccessSystem{system_ioperm, system_effective_uid, system_lockdown_state,
-                            real_privilege_system()};
+    return PortAccessSystem{system_ioperm, system_effective_uid, system_lockdown_state};
 }
 
 std::string describe_port_access_refusal(int error_number, std::uint16_t first, std::uint16_t count,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,32 +15,12 @@ namespace vantrel::platform {
 // The settings file is read whole; anything larger is not a settings file and counts as damaged.
 inline constexpr std::size_t kMaxSettingsFileSize = std::size_t{1} << 20;
 
-// What decides where the settings file lives when none is named on the command line.
-struct SettingsPathSources {
-    const char* xdg_config_home = nullptr;  // $XDG_CONFIG_HOME, nullptr when unset
-    const char* home = nullptr;             // $HOME, nullptr when unset
-    std::string account_home;               // the home directory of the user's account, or empty
-};
-
-// $XDG_CONFIG_HOME/vantrel/settings.reg, else $HOME/.config/vantrel/settings.reg, else the same
-// under the account's home directory; relative or empty variables are ignored, as the XDG rules
-// say. Empty when there is no home at all: the registry then opens no key.
-std::string settings_path_from(const SettingsPathSources& sources);
-std::string default_settings_path();
-
 // The program's registry key kept in a text file in the registry-export format of Windows 98's
-// regedit (REGEDIT4), so one file can go back and forth between the two systems:
-//
-//   REGEDIT4
-//
-//   [HKEY_LOCAL_MACHINE\Software\Korvane\25]
-//   "REG11"=dword:00000084
-//
-// Values of other types are read from hex:, hex(N): and "string" entries; keys and lines the
-// program does not own are written back as they were. Each change re-reads the file and replaces
-// it atomically (a temporary file beside it, synced, renamed over it, the directory synced), so
-// a crash leaves the old file or the new one, and a program started beside this one sees each
-// change whole. A file that cannot be parsed gives no values, and is kept aside under a
+// regedit (a Regedit4Document), so one file can go back and forth between the two systems; keys
+// and lines the program does not own are written back as they were. Each change re-reads the file
+// and replaces it atomically (a temporary file beside it, synced, renamed over it, the directory
+// synced), so a crash leaves the old file or the new one, and a program started beside this one
+// sees each change whole. A file that cannot be parsed gives no values, and is kept aside under a
 // ".bad-YYYYMMDD-HHMMSS" name before the first change replaces it. Only a regular file is read
 // or replaced: a symbolic link or any other kind of file at the path is never followed, so a
 // link cannot steer a write, or a move aside, to another file.

@@ -4,6 +4,7 @@
 #include "platform/linux/i2c_dev_system.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
+#include "platform/linux/privilege_drop.h"
 #include "platform/linux/real_sleeper.h"
 #include "platform/linux/smbus_sysfs.h"
 #include "platform/x86/native_cpu.h"
@@ -34,6 +35,7 @@ class ThisMachine : public Machine {
 
     MachineRecords records_;
     LinuxPortIo io_;
+    PrivilegeSystem privileges_ = real_privilege_system();
     RealSleeper sleeper_;
     NativeCpu cpu_;
     LinuxTiming timing_;
@@ -57,7 +59,7 @@ HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& error) {
     const std::string reason = choice.reason.empty() ? "" : "not the kernel path: " + choice.reason;
     if (choice.path == BusPath::Ports) {
         std::string access_note;
-        access_ = prepare_hardware_access({}, io_, error, access_note);
+        access_ = prepare_hardware_access({}, io_, privileges_, error, access_note);
         if (access_.status == HardwareAccessStatus::Refused) {
             refuse(error, {});
             error.clear();
@@ -72,7 +74,7 @@ HardwareAccessStatus ThisMachine::open(BusRequest request, std::string& error) {
     }
     // On the kernel path the node is open: nothing after this needs root.
     std::string drop_note;
-    const HardwareAccessStatus dropped = give_up_root(io_.system().privileges, error, drop_note);
+    const HardwareAccessStatus dropped = give_up_root(privileges_, error, drop_note);
     if (dropped != HardwareAccessStatus::Ready) {
         return dropped;
     }

@@ -41,6 +41,33 @@ bool Win32RegistryKey::has_value(std::string_view name) {
                             nullptr) == ERROR_SUCCESS;
 }
 
+bool Win32RegistryKey::query_string(std::string_view name, std::string& value) {
+    char data[1024];
+    DWORD size = sizeof data;
+    DWORD type = 0;
+    const std::string value_name(name);
+    if (RegQueryValueExA(to_hkey(key_), value_name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return false;
+    }
+    // The stored terminating NUL, or none when the data was written without one.
+    std::size_t length = size;
+    while (length > 0 && data[length - 1] == '\0') {
+        --length;
+    }
+    value.assign(data, length);
+    return true;
+}
+
+bool Win32RegistryKey::set_string(std::string_view name, std::string_view value) {
+    const std::string value_name(name);
+    const std::string data(value);
+    return RegSetValueExA(to_hkey(key_), value_name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
 bool Win32RegistryKey::delete_value(std::string_view name) {
     const std::string value_name(name);
     const LONG result = RegDeleteValueA(to_hkey(key_), value_name.c_str());
@@ -65,21 +92,6 @@ Win32RegistryKey* Win32Registry::create_or_open(std::string_view path) {
     key_ = Win32RegistryKey(key);
     opened_ = true;
     return &key_;
-}
-
-bool RegistryBootGuard::present() {
-    return key_ != nullptr && key_->has_value(kBootGuardValue);
-}
-
-// The guard is flushed before anything touches the chip: the system writes registry changes
-// to disk lazily, and a machine that hangs right after the write would otherwise start again
-// without the guard and hang again.
-bool RegistryBootGuard::set() {
-    return key_ != nullptr && key_->set_dword(kBootGuardValue, 1) && key_->flush();
-}
-
-bool RegistryBootGuard::clear() {
-    return key_ != nullptr && key_->delete_value(kBootGuardValue) && key_->flush();
 }
 
 }  // namespace vantrel::platform

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
-#include "app/core/startup_load.h"
 #include "ui/registry.h"
 
 namespace vantrel::platform {
@@ -18,6 +18,9 @@ class Win32RegistryKey : public RegistryKey {
 
     // Whether a value of this name exists, whatever its type and size.
     bool has_value(std::string_view name);
+    // A REG_SZ value; false when it is missing, of another type or too long for a message.
+    bool query_string(std::string_view name, std::string& value);
+    bool set_string(std::string_view name, std::string_view value);
     // Removes a value; true also when there was none.
     bool delete_value(std::string_view name);
     // Writes the key's changes to disk now rather than when the system gets round to it.
@@ -39,20 +42,6 @@ class Win32Registry : public Registry {
   private:
     Win32RegistryKey key_{nullptr};
     bool opened_ = false;
-};
-
-// The start-up guard as a value of the program's key: present while a start-up apply runs.
-// Without a key there is nowhere to keep it, and it can be neither set nor cleared.
-class RegistryBootGuard : public BootGuard {
-  public:
-    explicit RegistryBootGuard(Win32RegistryKey* key) : key_(key) {}
-
-    bool present() override;
-    bool set() override;
-    bool clear() override;
-
-  private:
-    Win32RegistryKey* key_;
 };
 
 }  // namespace vantrel::platform

@@ -8,15 +8,20 @@ Each file holds a 32 x 32 and a 16 x 16 image of 16 colours (4 bits per pixel, t
 Windows palette, with an AND mask), as Windows 95 and 98 expect. The pictures are drawn from
 the shapes below, sampled at pixel centres, so a run always writes the same bytes.
 
-    make_icons.py            write both files beside this script
-    make_icons.py --out DIR  write them into DIR
-    make_icons.py --check    exit 1 when the files beside this script differ from a new drawing
+The desktop's icon themes get the same clock chip as a PNG of any size (true colour with an
+alpha channel, the palette's colours and transparent where the .ico is clear):
+
+    make_icons.py                   write both files beside this script
+    make_icons.py --out DIR         write them into DIR
+    make_icons.py --check           exit 1 when the files beside this script differ from a new drawing
+    make_icons.py --png SIZE FILE   write the program's icon as a SIZE x SIZE PNG to FILE
 """
 
 import math
 import os
 import struct
 import sys
+import zlib
 
 # The standard 16-colour palette of Windows, in index order, as (red, green, blue).
 PALETTE = [
@@ -33,7 +38,8 @@ SIZES = (32, 16)
 
 # ---------------------------------------------------------------------------------------------
 # Pictures. Each is a function of a point in a 32 x 32 design space, whatever the image size,
-# and the size of one pixel in design units (1 or 2), returning a palette index or CLEAR.
+# and the size of one pixel in design units (2 at 16 x 16, 1 at 32 x 32, less above), returning
+# a palette index or CLEAR.
 # Coordinates grow right and down.
 
 def clock_chip(x, y, px):
@@ -51,7 +57,7 @@ def clock_chip(x, y, px):
             return GREY
         if r >= radius - px:
             return BLACK
-        if px == 1 and r >= radius - 3.0 and (abs(dx) < 1.0 or abs(dy) < 1.0):
+        if px <= 1 and r >= radius - 3.0 and (abs(dx) < 1.0 or abs(dy) < 1.0):
             return DARK_RED
         hand = 1.0 if px == 1 else 1.1  # two pixels wide at 16 x 16, where no pixel is central
         if near_segment(x, y, 16.0, 16.0, 16.0, 9.5, hand):
@@ -104,7 +110,7 @@ def triangle_distance(x, y, a, b, c):
 
 def render(picture, size):
     """Rows of palette indices (CLEAR for transparent), top row first."""
-    px = 32 // size  # one pixel in design units
+    px = 32 / size  # one pixel in design units
     return [[picture((col + 0.5) * px, (row + 0.5) * px, px) for col in range(size)]
             for row in range(size)]
 
@@ -148,6 +154,22 @@ def encode_icon(picture):
 ICONS = {"mainframe.ico": clock_chip, "caution.ico": caution_sign}
 
 
+def encode_png(picture, size):
+    raw = bytearray()
+    for row in render(picture, size):
+        raw.append(0)  # no filter
+        for index in row:
+            raw += bytes((0, 0, 0, 0)) if index is CLEAR else bytes(PALETTE[index] + (0xFF,))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     if argv[1:] == ["--check"]:
@@ -164,6 +186,10 @@ def main(argv):
         for path in stale:
             print(f"{path} differs from what make_icons.py draws; run it again", file=sys.stderr)
         return 1 if stale else 0
+    if len(argv) == 4 and argv[1] == "--png" and argv[2].isdigit() and int(argv[2]) >= 16:
+        with open(argv[3], "wb") as f:
+            f.write(encode_png(clock_chip, int(argv[2])))
+        return 0
     if len(argv) == 3 and argv[1] == "--out":
         out = argv[2]
     elif len(argv) == 1:

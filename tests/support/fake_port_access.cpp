@@ -35,7 +35,11 @@ platform::PortAccessSystem FakePortAccess::system() {
     };
     system.effective_uid = [this] { return ids.euid; };
     system.lockdown_state = [this] { return lockdown; };
-    platform::PrivilegeSystem& p = system.privileges;
+    return system;
+}
+
+platform::PrivilegeSystem FakePortAccess::privileges() {
+    platform::PrivilegeSystem p;
     p.has_raw_io_capability = [this] { return raw_io; };
     p.ids = [this] { return ids; };
     p.environment = [this](const char* name) -> std::optional<std::string> {
@@ -84,7 +88,7 @@ platform::PortAccessSystem FakePortAccess::system() {
         environment[name] = value;
         return 0;
     };
-    return system;
+    return p;
 }
 
 int FakePortAccess::set_gid(unsigned gid) {

@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "platform/linux/linux_port_io.h"
+#include "platform/linux/privilege_drop.h"
 
 namespace vantrel::test {
 
-// The system as the Linux port-access layer sees it, with every call it makes recorded in
-// order. The identity calls behave as the kernel does: the IDs change only as asked, root's
-// capabilities go when no ID is 0 any more, and a process without root cannot set an ID it
+// The system as the Linux port-access and privilege layers see it, with every call it makes
+// recorded in order. The identity calls behave as the kernel does: the IDs change only as asked,
+// root's capabilities go when no ID is 0 any more, and a process without root cannot set an ID it
 // does not already have.
 class FakePortAccess {
   public:
@@ -33,6 +34,7 @@ class FakePortAccess {
     std::map<unsigned, bool> ports;  // port -> reachable now
 
     platform::PortAccessSystem system();
+    platform::PrivilegeSystem privileges();
     bool any_port_reachable() const;
     std::vector<std::string> calls_starting(const std::string& prefix) const;
 

@@ -395,6 +395,24 @@ StoredValue read_value(const char* name) {
     return value;
 }
 
+std::string read_string(const char* name) {
+    std::string text = "(none)";
+    HKEY key = open_key();
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    if (key != nullptr &&
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_SZ) {
+        text = data;
+    }
+    if (key != nullptr) {
+        RegCloseKey(key);
+    }
+    return text;
+}
+
 void write_value(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key = open_key();
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);

@@ -175,6 +175,8 @@ struct StoredValue {
 
 void forget_everything();
 StoredValue read_value(const char* name);
+// A REG_SZ value without its terminating NUL; "(none)" when it is missing or of another type.
+std::string read_string(const char* name);
 void write_value(const char* name, DWORD type, const void* data, DWORD size);
 void write_dword(const char* name, DWORD value);
 void delete_value(const char* name);

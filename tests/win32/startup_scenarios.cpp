@@ -48,6 +48,8 @@ void load_at_start() {
         answer(stays);
         check_exit(s + "a failed apply ends with 1", run.exit_code(), 1);
         check_true(s + "the guard stays after a failure", read_value("LoadGuard").present);
+        check_text(s + "with the message that stopped the apply", read_string("LoadGuardCause"),
+                   "Cannot Change Clock Settings!");
     }
     {
         Run run(simulate(kSavedBoard) + " /load");
@@ -65,6 +67,7 @@ void load_at_start() {
         answer(cleared);
         check_exit(s + "/clearguard ends with 0", run.exit_code(), 0);
         check_true(s + "/clearguard removes the guard", !read_value("LoadGuard").present);
+        check_text(s + "and its cause", read_string("LoadGuardCause"), "(none)");
     }
     {
         Run run(simulate(kSavedBoard) + " /load");

@@ -1,0 +1,88 @@
+# bash completion for vantrelctl
+
+_vantrelctl()
+{
+    local cur prev words cword
+    _init_completion -n = || return
+
+    local commands="show dump set save load clear-guard"
+    local options="--simulate --hub --dividers --chip-dump --bus -y --yes --settings
+        --state-dir -h --help --version"
+    local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
+        delay-3v66= spread= model= multiplier= dump= fault= pauses="
+    local delays="none 150ps 300ps 450ps"
+
+    case $prev in
+        --bus)
+            COMPREPLY=($(compgen -W "kernel ports" -- "$cur"))
+            return
+            ;;
+        --settings | --chip-dump)
+            _filedir
+            return
+            ;;
+        --state-dir)
+            _filedir -d
+            return
+            ;;
+        --hub)
+            COMPREPLY=($(compgen -W "aa ab ba none" -- "$cur"))
+            return
+            ;;
+        --delay-cpu | --delay-pci | --delay-sdram | --delay-3v66)
+            COMPREPLY=($(compgen -W "$delays" -- "$cur"))
+            return
+            ;;
+        --spread)
+            COMPREPLY=($(compgen -W "on off" -- "$cur"))
+            return
+            ;;
+        --dividers | --cpu-ext | --depth | --model | --step | --confirm)
+            return
+            ;;
+    esac
+
+    if [[ $cur == --simulate=* ]]; then
+        # Completes the last option of the comma-separated list.
+        local list=${cur#--simulate=}
+        local done_part="" last=$list
+        if [[ $list == *,* ]]; then
+            done_part=${list%,*},
+            last=${list##*,}
+        fi
+        # Readline replaces only what follows the last "=" of the word.
+        local replaced=${cur%"${cur##*=}"} name
+        COMPREPLY=()
+        for name in $simulate; do
+            [[ $name == "$last"* ]] && COMPREPLY+=("${done_part#"${replaced#--simulate=}"}$name")
+        done
+        compopt -o nospace 2>/dev/null
+        return
+    fi
+
+    local command="" word
+    for word in "${words[@]:1:cword-1}"; do
+        if [[ " $commands " == *" $word "* ]]; then
+            command=$word
+            break
+        fi
+    done
+
+    case $command in
+        show) options+=" --json" ;;
+        set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
+            --depth --model --step --verify --confirm" ;;
+        load) options+=" --at-boot --step --verify --confirm" ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == --simulate ]] &&
+            COMPREPLY=(--simulate --simulate=)
+        return
+    fi
+    if [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    fi
+} &&
+    complete -F _vantrelctl vantrelctl
