@@ -71,8 +71,8 @@ _vantrelctl()
     case $command in
         show) options+=" --json" ;;
         set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
-            --depth --model --step --verify --confirm" ;;
-        load) options+=" --at-boot --step --verify --confirm" ;;
+            --depth --model --step --verify --no-verify --confirm" ;;
+        load) options+=" --at-boot --step --verify --no-verify --confirm" ;;
     esac
 
     if [[ $cur == -* ]]; then

@@ -33,5 +33,6 @@ complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l depth -x -a '0 1 
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l model -x -a '0 1 2 3 4 5 6 7' -d 'Spread model'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l step -x -d 'Reach the clock in steps of at most MHZ'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l verify -d 'Read the chip back afterwards and compare'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l no-verify -d 'Do not read the chip back'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l confirm -x -d 'Put the previous settings back unless confirmed'
 complete -c vantrelctl -n '__fish_seen_subcommand_from load' -l at-boot -d 'Skip the load when the last boot-time one never finished'
