@@ -77,7 +77,7 @@ std::string put(const std::string& name, const std::string& content) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
-    ErrorCase{"NoCommand", {kInstant}, "no command: give show, dump, set, save, load or clear-guard"},
+    ErrorCase{"NoCommand", {kInstant}, "no command: give show, dump, set, save, load, clear-guard or diagnose"},
     ErrorCase{"UnknownCommand", {"shwo"}, "unknown command \"shwo\""},
     ErrorCase{"TwoCommands", {"show", "dump"}, "unexpected \"dump\" after the command show"},
     ErrorCase{"UnknownOption", {"show", "--colour"}, "unknown option \"--colour\""},
@@ -94,6 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
     ErrorCase{"ConfirmAtBoot", {"load", "--at-boot", "--confirm", "30"}, "--confirm: at boot no one is there to answer"},
     ErrorCase{"GuardOnABoard", {kInstant, "clear-guard"}, "clear-guard works on the state directory, not on a board"},
     ErrorCase{"UnknownBus", {"--bus", "usb", "show"}, "--bus usb: the bus is reached through the kernel or the ports, not \"usb\""},
+    ErrorCase{"DiagnoseOnABoard", {kInstant, "diagnose"}, "diagnose looks at this machine's access to the hardware; a simulated board needs none (leave out --simulate)"},
+    ErrorCase{"VerifyOfDiagnose", {"diagnose", "--verify"}, "--verify: not an option of diagnose"},
     ErrorCase{"BusOfTheGuard", {"clear-guard", "--bus=kernel"}, "--bus=kernel: not an option of clear-guard"},
     ErrorCase{"ShortFormOfABoardOption", {"--dividers", "4/3xyz", "show"}, "--dividers 4/3xyz: \"dividers=4/3xyz\": the dividers are CPU/SDRAM: 3, 4 or 6, then 3 or 4 (e.g. 4/3)"},
     ErrorCase{"TwiceAcrossArguments", {kInstant + ",hub=aa", "--hub", "ab", "show"}, "--hub ab: \"hub=ab\": hub is given twice"},

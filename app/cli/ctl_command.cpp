@@ -25,7 +25,7 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--json", false, bit(Command::Show)},
+    {"--json", false, bit(Command::Show) | bit(Command::Diagnose)},
     {"--cpu-ext", true, bit(Command::Set)},
     {"--delay-cpu", true, bit(Command::Set)},
     {"--delay-pci", true, bit(Command::Set)},
@@ -39,8 +39,8 @@ constexpr OptionRule kOptions[] = {
     {"--no-verify", false, bit(Command::Set) | bit(Command::Load)},
     {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
     {"--at-boot", false, bit(Command::Load)},
-    {"--settings", true, bit(Command::Save) | bit(Command::Load)},
-    {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard)},
+    {"--settings", true, bit(Command::Save) | bit(Command::Load) | bit(Command::Diagnose)},
+    {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard) | bit(Command::Diagnose)},
     {"--bus", true, kBoardCommands},
     {"-y", false, kAnyCommand},
     {"--yes", false, kAnyCommand},
@@ -50,8 +50,9 @@ constexpr OptionRule kOptions[] = {
 };
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
-    {"show", Command::Show}, {"dump", Command::Dump}, {"set", Command::Set},
-    {"save", Command::Save}, {"load", Command::Load}, {"clear-guard", Command::ClearGuard},
+    {"show", Command::Show},         {"dump", Command::Dump}, {"set", Command::Set},
+    {"save", Command::Save},         {"load", Command::Load}, {"clear-guard", Command::ClearGuard},
+    {"diagnose", Command::Diagnose},
 };
 
 constexpr unsigned kMaxStep = 255;
@@ -264,7 +265,7 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         return true;
     }
     if (parsed.command == Command::None) {
-        error = "no command: give show, dump, set, save, load or clear-guard";
+        error = "no command: give show, dump, set, save, load, clear-guard or diagnose";
         return false;
     }
     for (const GivenOption& option : given) {
@@ -286,6 +287,12 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
     }
     if (parsed.simulate && parsed.command == Command::ClearGuard) {
         error = "clear-guard works on the state directory, not on a board";
+        return false;
+    }
+    if (parsed.simulate && parsed.command == Command::Diagnose) {
+        error =
+            "diagnose looks at this machine's access to the hardware; a simulated board "
+            "needs none (leave out --simulate)";
         return false;
     }
     if (!parse_sources(sources, parsed.board, error)) {
@@ -316,6 +323,10 @@ std::string ctl_usage() {
         "                         \"Load Settings\": the saved settings back onto the chip\n"
         "  clear-guard [--state-dir DIR]\n"
         "                         lets the next boot-time load run again\n"
+        "  diagnose [--json] [--settings FILE] [--state-dir DIR]\n"
+        "                         everything that decides access, one line per fact with a\n"
+        "                         verdict and the fix, and the path that would be taken;\n"
+        "                         touches neither the chip, the ports nor the lock\n"
         "\n"
         "Safety options of set and load:\n"
         "  --step MHZ             reach the new CPU external clock in steps of at most MHZ\n"
@@ -354,6 +365,7 @@ std::string ctl_usage() {
         "  2  a wrong argument or input file\n"
         "  3  refused before touching the chip: no access to the hardware, no answer or no\n"
         "     terminal to ask on, or a boot guard left by an unfinished boot-time load\n"
+        "     (diagnose: the path that would be taken would not work)\n"
         "  4  the read-back found the chip different from what was set\n"
         "  5  --confirm got no y: the previous settings were put back\n"
         "\n";

@@ -10,7 +10,7 @@
 
 namespace vantrel::cli {
 
-enum class Command : std::uint8_t { None, Show, Dump, Set, Save, Load, ClearGuard };
+enum class Command : std::uint8_t { None, Show, Dump, Set, Save, Load, ClearGuard, Diagnose };
 
 // What `set` changes; what is not given stays as the chip has it.
 struct SetChoices {

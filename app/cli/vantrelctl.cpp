@@ -8,6 +8,7 @@
 #include "app/cli/ctl_command.h"
 #include "app/cli/ctl_report.h"
 #include "app/cli/ctl_safety.h"
+#include "app/cli/diagnose.h"
 #include "app/cli/dialog_session.h"
 #include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
@@ -189,6 +190,7 @@ int CtlRun::command(DialogSession& session) {
             return change(session);
         case Command::None:
         case Command::ClearGuard:
+        case Command::Diagnose:
             break;
     }
     return kExitUsage;
@@ -287,6 +289,10 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
     }
     if (command.command == Command::ClearGuard) {
         return clear_guard(command, env.console);
+    }
+    if (command.command == Command::Diagnose) {
+        return run_diagnose(command, platform::real_access_probe(), env.default_settings_path(),
+                            env.console);
     }
     return CtlRun(command, env).execute();
 }

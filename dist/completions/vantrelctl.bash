@@ -5,7 +5,7 @@ _vantrelctl()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="show dump set save load clear-guard"
+    local commands="show dump set save load clear-guard diagnose"
     local options="--simulate --hub --dividers --chip-dump --bus -y --yes --settings
         --state-dir -h --help --version"
     local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
@@ -69,7 +69,7 @@ _vantrelctl()
     done
 
     case $command in
-        show) options+=" --json" ;;
+        show | diagnose) options+=" --json" ;;
         set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
             --depth --model --step --verify --no-verify --confirm" ;;
         load) options+=" --at-boot --step --verify --no-verify --confirm" ;;

@@ -1,6 +1,6 @@
 # fish completion for vantrelctl
 
-set -l commands show dump set save load clear-guard
+set -l commands show dump set save load clear-guard diagnose
 set -l delays none 150ps 300ps 450ps
 
 complete -c vantrelctl -f
@@ -10,6 +10,7 @@ complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a set -d 
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a save -d 'Save Settings into the settings file'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a load -d 'Load Settings onto the chip'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a clear-guard -d 'Let the next boot-time load run again'
+complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a diagnose -d 'Everything that decides access, touching nothing'
 
 complete -c vantrelctl -l simulate -d 'A simulated board instead of this machine' -a 'hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram= delay-3v66= spread= model= multiplier= dump= fault= pauses='
 complete -c vantrelctl -l hub -x -a 'aa ab ba none' -d 'The simulated hub'
@@ -22,7 +23,7 @@ complete -c vantrelctl -l state-dir -x -a '(__fish_complete_directories)' -d 'Wh
 complete -c vantrelctl -s h -l help -d 'The usage'
 complete -c vantrelctl -l version -d 'The version'
 
-complete -c vantrelctl -n '__fish_seen_subcommand_from show' -l json -d 'The same as one JSON object'
+complete -c vantrelctl -n '__fish_seen_subcommand_from show diagnose' -l json -d 'The same as one JSON object'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l cpu-ext -x -d 'The CPU external clock, MHz'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-cpu -x -a "$delays" -d 'CPU group delay'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-pci -x -a "$delays" -d 'PCI group delay'

@@ -140,8 +140,7 @@ bool parse_bus_request(std::string_view text, BusRequest& request) {
     return false;
 }
 
-BusChoice choose_bus(BusRequest request, const SmbusSysfs& sysfs, I2cDevSystem& system,
-                     const BusRecords& records) {
+BusChoice plan_bus(BusRequest request, const SmbusSysfs& sysfs) {
     const bool driver_bound = sysfs.function && !sysfs.function->driver.empty();
 
     if (request == BusRequest::Ports) {
@@ -185,6 +184,17 @@ BusChoice choose_bus(BusRequest request, const SmbusSysfs& sysfs, I2cDevSystem& 
                       function.pci_name + " | sudo tee /sys/bus/pci/drivers/" + function.driver +
                       "/unbind\") and load the kernel's SMBus driver (\"sudo modprobe i2c-i801 "
                       "i2c-dev\").");
+    }
+    BusChoice choice;
+    choice.path = BusPath::Kernel;
+    return choice;
+}
+
+BusChoice choose_bus(BusRequest request, const SmbusSysfs& sysfs, I2cDevSystem& system,
+                     const BusRecords& records) {
+    BusChoice plan = plan_bus(request, sysfs);
+    if (plan.path != BusPath::Kernel) {
+        return plan;
     }
     return kernel_path(sysfs, system, records);
 }

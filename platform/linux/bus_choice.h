@@ -45,6 +45,10 @@ struct BusRecords {
     RegisterShadow& shadow;
 };
 
+// The path choose_bus takes from the sysfs facts alone, opening nothing: Kernel (its node still to
+// be opened, `kernel` left empty), Ports, or None with the refusal.
+BusChoice plan_bus(BusRequest request, const SmbusSysfs& sysfs);
+
 // The kernel path when the kernel's driver holds the hub's SMBus function and its i2c-dev node
 // opens for the chip; direct port access when no driver holds it. A controller held by a kernel
 // driver is never driven through the ports, since two masters would race on one bus.

@@ -60,7 +60,13 @@ void SysfsTree::add_pci_function(const std::string& slot, std::uint16_t vendor,
     }
     write(dir / "resource", resource);
     if (!driver.empty()) {
-        fs::create_directories(root_ / "bus" / "pci" / "drivers" / driver);
+        const fs::path driver_dir = root_ / "bus" / "pci" / "drivers" / driver;
+        fs::create_directories(driver_dir);
+        fs::create_directories(root_ / "module" / driver);
+        if (!fs::is_symlink(driver_dir / "module")) {
+            fs::create_directory_symlink(fs::path("../../../../module") / driver,
+                                         driver_dir / "module");
+        }
         fs::create_directory_symlink(fs::path("../../../bus/pci/drivers") / driver, dir / "driver");
     }
     fs::create_directory_symlink(fs::path("../../../devices/pci0000:00") / dir.filename(),
@@ -89,6 +95,11 @@ void SysfsTree::add_client(const std::string& name) {
 
 void SysfsTree::load_i2c_dev() {
     fs::create_directories(root_ / "class" / "i2c-dev");
+}
+
+void SysfsTree::set_lockdown(const std::string& text) {
+    fs::create_directories(root_ / "kernel" / "security");
+    write(root_ / "kernel" / "security" / "lockdown", text + "\n");
 }
 
 }  // namespace vantrel::test

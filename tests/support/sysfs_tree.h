@@ -20,7 +20,8 @@ class SysfsTree {
 
     std::string root() const { return root_.string(); }
 
-    // A PCI function "0000:00:<slot>"; `driver` empty leaves it unbound. `io_base` fills BAR 4
+    // A PCI function "0000:00:<slot>"; `driver` empty leaves it unbound, a bound driver comes
+    // from the module of its name. `io_base` fills BAR 4
     // of its resource file.
     void add_pci_function(const std::string& slot, std::uint16_t vendor, std::uint16_t device,
                           const std::string& driver = {},
@@ -32,6 +33,8 @@ class SysfsTree {
     // An I2C client such as "0-0050": an entry of bus/i2c/devices that is not an adapter.
     void add_client(const std::string& name);
     void load_i2c_dev();
+    // kernel/security/lockdown as the kernel words it, e.g. "[none] integrity confidentiality".
+    void set_lockdown(const std::string& text);
 
   private:
     std::filesystem::path pci_dir(const std::string& slot) const;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/cli/console.h"
+#include "app/cli/ctl_command.h"
+#include "platform/linux/access_facts.h"
+
+namespace vantrel::cli {
+
+enum class Verdict : std::uint8_t {
+    Ok,
+    Wrong,   // stands in the way; the fix says what to do
+    Unused,  // would be wrong, but the path taken does not need it
+};
+
+// One line of the diagnosis.
+struct DiagnoseLine {
+    const char* key;  // stable: the JSON key and the text line's name
+    std::string value;
+    Verdict verdict = Verdict::Ok;
+    std::string fix;  // set when the verdict is Wrong
+};
+
+// The boot guard and the settings file as they are found, read without changing either.
+struct GuardFact {
+    std::string path;
+    bool present = false;
+    std::string content;
+};
+struct SettingsFact {
+    std::string path;
+    bool exists = false;
+    std::string problem;              // why it cannot be read or used; empty when it can
+    std::vector<std::string> values;  // "REG11=0x84", of the values it has
+};
+
+GuardFact read_guard_fact(const std::string& state_dir);
+SettingsFact read_settings_fact(const std::string& path);
+
+struct DiagnoseReport {
+    std::vector<DiagnoseLine> lines;  // in the order the programs decide; the path last
+    bool works = false;
+};
+
+DiagnoseReport build_diagnose_report(const platform::AccessFacts& facts,
+                                     platform::BusRequest request, const GuardFact& guard,
+                                     const SettingsFact& settings);
+
+std::string diagnose_text(const DiagnoseReport& report);
+std::string diagnose_json(const DiagnoseReport& report);
+
+// `vantrelctl diagnose`: reads every fact through `probe`, prints them and exits 0 when the path
+// that would be taken works, kExitRefused when not. Touches neither ports, bus nor lock.
+int run_diagnose(const CtlCommand& command, const platform::AccessProbe& probe,
+                 const std::string& default_settings_path, Console& console);
+
+}  // namespace vantrel::cli
