@@ -8,6 +8,21 @@ bool is_chip_register(std::size_t reg) {
     return reg < kClockChipRegisterCount;
 }
 
+// A wait that never saw its condition is named by the error bit the controller showed instead,
+// if any: a hub that stops on an error clears busy without setting completion.
+TransferFailure::Cause timeout_cause(std::uint8_t status) {
+    if ((status & kSmbStatusDevErr) != 0) {
+        return TransferFailure::Cause::DeviceError;
+    }
+    if ((status & kSmbStatusBusErr) != 0) {
+        return TransferFailure::Cause::BusError;
+    }
+    if ((status & kSmbStatusFailed) != 0) {
+        return TransferFailure::Cause::Failed;
+    }
+    return TransferFailure::Cause::Timeout;
+}
+
 }  // namespace
 
 std::uint8_t SmbusHost::read_port(std::uint16_t offset) {
@@ -16,6 +31,12 @@ std::uint8_t SmbusHost::read_port(std::uint16_t offset) {
 
 void SmbusHost::write_port(std::uint16_t offset, std::uint8_t value) {
     io_.write_byte(static_cast<std::uint16_t>(controller_.io_base + offset), value);
+}
+
+void SmbusHost::begin(TransferFailure::Transfer transfer, std::uint8_t reg) {
+    attempt_ = {};
+    attempt_.transfer = transfer;
+    attempt_.reg = reg;
 }
 
 void SmbusHost::preamble() {
@@ -36,6 +57,7 @@ bool SmbusHost::wait_for(std::uint8_t mask, std::uint8_t expected) {
         ++sleeps;
         status = read_port(kSmbHostStatus);
     }
+    last_status_ = status;
     return sleeps < kSmbPollMaxSleeps;
 }
 
@@ -49,7 +71,10 @@ bool SmbusHost::wait_byte_done() {
 }
 
 bool SmbusHost::error_test_passes() {
-    return (read_port(kSmbHostStatus) & (kSmbStatusDevErr | kSmbStatusBusErr)) == 0;
+    const std::uint8_t status = read_port(kSmbHostStatus);
+    attempt_.cause = (status & kSmbStatusDevErr) != 0 ? TransferFailure::Cause::DeviceError
+                                                      : TransferFailure::Cause::BusError;
+    return (status & (kSmbStatusDevErr | kSmbStatusBusErr)) == 0;
 }
 
 // The wait of one step and, when it saw its condition, the error test. A wait that timed out
@@ -57,6 +82,7 @@ bool SmbusHost::error_test_passes() {
 // killed before the caller's failure exit.
 bool SmbusHost::step_succeeded(bool waited) {
     if (!waited) {
+        attempt_.cause = timeout_cause(last_status_);
         kill_transaction();
         return false;
     }
@@ -75,6 +101,7 @@ void SmbusHost::clean_up() {
 }
 
 int SmbusHost::fail() {
+    record_failure(attempt_);
     clean_up();
     return 0;
 }
@@ -96,6 +123,7 @@ int SmbusHost::read_register(std::uint8_t reg, std::uint8_t& value) {
     if (!is_chip_register(reg)) {
         return 0;
     }
+    begin(TransferFailure::Transfer::WordRead, reg);
     preamble();
     write_port(kSmbHostCommand, reg);
     write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value | kSmbAddressReadBit));
@@ -117,6 +145,7 @@ int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
     if (!is_chip_register(reg)) {
         return 0;
     }
+    begin(TransferFailure::Transfer::WordWrite, reg);
     preamble();
     write_port(kSmbHostCommand, reg);
     write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value & ~kSmbAddressReadBit));
@@ -133,6 +162,7 @@ int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
 }
 
 int SmbusHost::block_read(std::uint8_t& count) {
+    begin(TransferFailure::Transfer::BlockRead, 0);
     preamble();
     write_port(kSmbHostCommand, 0);
     write_port(kSmbHostAddress, static_cast<std::uint8_t>(device_.value | kSmbAddressReadBit));
@@ -176,7 +206,14 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     }
     // The other registers of the run are sent as the chip holds them now.
     std::uint8_t delivered = 0;
-    if (!block_read(delivered) || !block_write_covered(reg, count, delivered)) {
+    if (!block_read(delivered)) {
+        return 0;
+    }
+    begin(TransferFailure::Transfer::BlockWrite, reg);
+    if (!block_write_covered(reg, count, delivered)) {
+        attempt_.cause = TransferFailure::Cause::NotCovered;
+        attempt_.count = delivered;
+        record_failure(attempt_);
         return 0;
     }
     store(reg, value);

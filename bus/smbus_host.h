@@ -69,6 +69,7 @@ class SmbusHost : public SmbusTransfers {
     std::uint8_t read_port(std::uint16_t offset);
     void write_port(std::uint16_t offset, std::uint8_t value);
 
+    void begin(TransferFailure::Transfer transfer, std::uint8_t reg);
     void preamble();
     bool wait_for(std::uint8_t mask, std::uint8_t expected);
     bool wait_completion();
@@ -86,6 +87,8 @@ class SmbusHost : public SmbusTransfers {
     const SmbusController& controller_;
     const DeviceAddress& device_;
     RegisterShadow& shadow_;
+    TransferFailure attempt_;  // the running transfer, and once a step fails, why
+    std::uint8_t last_status_ = 0;
 };
 
 }  // namespace vantrel

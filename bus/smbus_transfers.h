@@ -34,6 +34,27 @@ constexpr bool block_write_covered(std::uint8_t reg, std::uint8_t count, std::ui
     return delivered >= count || (delivered + 1 == count && reg == delivered);
 }
 
+// Why the last transfer that failed did, kept by the bus so a program can say more than the
+// dialog's fixed message; the hardware operations themselves still only answer 0.
+struct TransferFailure {
+    enum class Transfer : std::uint8_t { WordRead, WordWrite, BlockRead, BlockWrite };
+    enum class Cause : std::uint8_t {
+        Timeout,      // the awaited status never came; the transaction was killed
+        DeviceError,  // the chip did not acknowledge
+        BusError,     // a bus error or collision
+        Failed,       // the controller failed the transaction
+        BlockCount,   // the chip announced a block count out of range
+        NotCovered,   // a block write's read did not deliver the registers it would send
+        Kernel,       // the kernel refused it with another errno
+    };
+    Transfer transfer = Transfer::WordRead;
+    std::uint8_t reg = 0;  // the register; for a block write the one it patches
+    Cause cause = Cause::Timeout;
+    std::uint8_t count = 0;  // the block count announced or delivered, for those two causes
+    int error_number = 0;    // the errno on the kernel path, 0 on the ports
+    unsigned sequence = 0;   // counts the failures of the run; 0 before the first
+};
+
 // The four transfers with the clock chip. Each returns 1 on success and 0 on failure, writes
 // its out-parameters only on success, keeps the register shadow current and ends a successful
 // transfer with the pause. The chip driver and everything above it see only this, so they run
@@ -52,6 +73,17 @@ class SmbusTransfers {
     virtual int block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) = 0;
 
     virtual const RegisterShadow& shadow() const = 0;
+
+    const TransferFailure& last_failure() const { return last_failure_; }
+
+  protected:
+    void record_failure(TransferFailure failure) {
+        failure.sequence = last_failure_.sequence + 1;
+        last_failure_ = failure;
+    }
+
+  private:
+    TransferFailure last_failure_;
 };
 
 }  // namespace vantrel

@@ -45,7 +45,8 @@ class CtlStep : public ::testing::TestWithParam<StepCase> {};
 
 TEST_P(CtlStep, OneWorkflowPerStepAndStopsAtTheFirstFailure) {
     CtlRunner ctl;
-    std::vector<std::string> args = {GetParam().board, "set"};
+    // Without the read-back, which would enter enhanced mode once more.
+    std::vector<std::string> args = {GetParam().board, "set", "--no-verify"};
     args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
     EXPECT_EQ(ctl.run(args), GetParam().status);
     EXPECT_EQ(ctl.workflows(), GetParam().workflows);
@@ -84,8 +85,9 @@ class CtlLoadStep : public ::testing::TestWithParam<LoadStepCase> {};
 TEST_P(CtlLoadStep, StepsOnlyTowardASetTheLoadTakes) {
     CtlRunner ctl;
     ASSERT_EQ(ctl.run({kInstant + "," + GetParam().saved_on, "save"}), 0) << ctl.console.err();
-    EXPECT_EQ(ctl.run({kInstant + "," + GetParam().loaded_on, "load", "--step", "5"}),
-              GetParam().status);
+    EXPECT_EQ(
+        ctl.run({kInstant + "," + GetParam().loaded_on, "load", "--step", "5", "--no-verify"}),
+        GetParam().status);
     EXPECT_EQ(ctl.workflows(), GetParam().workflows);
     EXPECT_DOUBLE_EQ(ctl.running_cpu_ext_mhz, GetParam().running_mhz);
 }
@@ -132,6 +134,46 @@ INSTANTIATE_TEST_SUITE_P(Faults, CtlVerify, ::testing::Values(
     test::ByLabel());
 // clang-format on
 
+struct DefaultVerifyCase {
+    const char* label;
+    std::string board;
+    std::vector<std::string> args;
+    int status;
+    bool read_back;  // whether any verify line was said
+};
+
+class CtlVerifyByDefault : public ::testing::TestWithParam<DefaultVerifyCase> {};
+
+TEST_P(CtlVerifyByDefault, ReadsBackUnlessToldNot) {
+    CtlRunner ctl;
+    ASSERT_EQ(ctl.run({kInstant + ",n=149", "save"}), 0) << ctl.console.err();
+    std::vector<std::string> args = {GetParam().board};
+    for (const std::string& arg : GetParam().args) {
+        args.push_back(arg == "STATE" ? ctl.state_dir() : arg);
+    }
+    EXPECT_EQ(ctl.run(args), GetParam().status) << ctl.console.err();
+    EXPECT_EQ(ctl.console.err().find("vantrelctl: verify: ") != std::string::npos,
+              GetParam().read_back)
+        << ctl.console.err();
+}
+
+const std::string kNDropped = kInstant + ",fault=drop-write:word-write:reg=11";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, CtlVerifyByDefault, ::testing::Values(
+    DefaultVerifyCase{"Set", kInstant, {"set", "--cpu-ext", "150"}, 0, true},
+    DefaultVerifyCase{"SetDropped", kNDropped, {"set", "--cpu-ext", "150"}, 4, true},
+    DefaultVerifyCase{"SetNoVerify", kNDropped, {"set", "--cpu-ext", "150", "--no-verify"}, 0, false},
+    DefaultVerifyCase{"LastOneCounts", kNDropped, {"set", "--no-verify", "--cpu-ext", "150", "--verify"}, 4, true},
+    DefaultVerifyCase{"LoadDropped", kNDropped, {"load"}, 4, true},
+    DefaultVerifyCase{"LoadNoVerify", kNDropped, {"load", "--no-verify"}, 0, false},
+    DefaultVerifyCase{"AtBootDropped", kNDropped, {"load", "--at-boot", "--state-dir", "STATE"}, 4, true},
+    DefaultVerifyCase{"AtBoot", kInstant, {"load", "--at-boot", "--state-dir", "STATE"}, 0, true},
+    // Nothing is read back after an apply that failed.
+    DefaultVerifyCase{"ApplyFailed", kInstant + ",fault=device-error:word-write:reg=11", {"set", "--cpu-ext", "150"}, 1, false}),
+    test::ByLabel());
+// clang-format on
+
 struct ConfirmCase {
     const char* label;
     std::vector<std::string> answers;  // typed at 1 s
@@ -153,8 +195,9 @@ TEST_P(CtlConfirm, KeepsOnYesAndPutsBackOtherwise) {
     for (const std::string& answer : row.answers) {
         ctl.terminal.type(answer, row.typed_after_ms);
     }
-    std::vector<std::string> args = {kInstant,      "set",   "--cpu-ext", "150",
-                                     "--delay-pci", "300ps", "--confirm", "30"};
+    std::vector<std::string> args = {kInstant,    "set",         "--cpu-ext",
+                                     "150",       "--delay-pci", "300ps",
+                                     "--confirm", "30",          "--no-verify"};
     args.insert(args.end(), row.extra.begin(), row.extra.end());
     EXPECT_EQ(ctl.run(args), row.status);
     EXPECT_NE(ctl.console.err().find("Keep these settings? [y/N] "), std::string::npos);
@@ -271,8 +314,12 @@ TEST_P(CtlBootGuard, NoLoadAfterOneThatNeverFinished) {
         const std::vector<std::string> args =
             step.board.empty()
                 ? std::vector<std::string>{"clear-guard", "--state-dir", ctl.state_dir()}
-                : std::vector<std::string>{kInstant + "," + step.board, "load", "--at-boot",
-                                           "--state-dir", ctl.state_dir()};
+                : std::vector<std::string>{kInstant + "," + step.board,
+                                           "load",
+                                           "--at-boot",
+                                           "--state-dir",
+                                           ctl.state_dir(),
+                                           "--no-verify"};
         EXPECT_EQ(ctl.run(args), step.status) << "run " << i << ": " << ctl.console.err();
         std::string failure;
         EXPECT_EQ(guard.present(failure), step.guard_after) << "run " << i;

@@ -39,6 +39,7 @@ constexpr OptionRule kOptions[] = {
     {"--model", true, bit(Command::Set)},
     {"--step", true, bit(Command::Set) | bit(Command::Load)},
     {"--verify", false, bit(Command::Set) | bit(Command::Load)},
+    {"--no-verify", false, bit(Command::Set) | bit(Command::Load)},
     {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
     {"--at-boot", false, bit(Command::Load)},
     {"--settings", true, bit(Command::Save) | bit(Command::Load) | bit(Command::Diagnose)},
@@ -155,8 +156,8 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
             return fail("a step is a whole number of MHz from 1 to 255");
         }
         command.step_mhz = number;
-    } else if (name == "--verify") {
-        command.verify = true;
+    } else if (name == "--verify" || name == "--no-verify") {
+        command.verify = name == "--verify";
     } else if (name == "--confirm") {
         if (!parse_decimal(value, kMaxConfirmSeconds, number) || number == 0) {
             return fail("the time to answer is 1 to 3600 seconds");
@@ -372,7 +373,8 @@ std::string ctl_usage() {
         "\n"
         "Safety options of set and load:\n"
         "  --step MHZ             reach the new CPU external clock in steps of at most MHZ\n"
-        "  --verify               read the chip back afterwards and compare\n"
+        "  --verify               read the chip back afterwards and compare (the default)\n"
+        "  --no-verify            do not read the chip back\n"
         "  --confirm SECONDS      ask \"Keep these settings? [y/N]\" and put the previous\n"
         "                         settings back unless y comes within SECONDS\n"
         "  --at-boot              (load) skip the load when the last boot-time one never\n"
@@ -407,7 +409,7 @@ std::string ctl_usage() {
         "  3  refused before touching the chip: no access to the hardware, no answer or no\n"
         "     terminal to ask on, or a boot guard left by an unfinished boot-time load\n"
         "     (diagnose: the path that would be taken would not work)\n"
-        "  4  --verify found the chip different from what was set\n"
+        "  4  the read-back found the chip different from what was set\n"
         "  5  --confirm got no y: the previous settings were put back\n"
         "\n";
     text += sim::board_options_help();

@@ -43,7 +43,7 @@ struct CtlCommand {
     bool json = false;
     SetChoices choices;
     std::optional<unsigned> step_mhz;
-    bool verify = false;
+    bool verify = true;  // off only with --no-verify
     std::optional<unsigned> confirm_seconds;
     bool at_boot = false;
     bool yes = false;

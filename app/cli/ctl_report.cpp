@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/cli/failure_text.h"
 #include "bus/ascii_text.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
@@ -42,6 +43,15 @@ std::string show_text(DialogSession& session) {
     return out;
 }
 
+namespace {
+
+std::string last_failure_json(const DialogSession& session) {
+    const TransferFailure* failure = session.last_failure();
+    return failure == nullptr ? "null" : failure_json(*failure);
+}
+
+}  // namespace
+
 std::string show_json(DialogSession& session) {
     const ClockState& clock = session.clock();
     const auto delay = [](std::uint8_t code) {
@@ -75,8 +85,18 @@ std::string show_json(DialogSession& session) {
                   (session.shadow()[REG00] & kReg00SpreadEnable) != 0 ? "true" : "false",
                   clock.spread_depth, clock.spread_model);
     // Added last, so that the keys before it keep their places.
-    out += "  \"bus\": \"" + session.bus_path() + "\"\n";
+    out += "  \"bus\": \"" + session.bus_path() + "\",\n";
+    out += "  \"last_failure\": " + last_failure_json(session) + "\n";
     out += "}\n";
+    return out;
+}
+
+std::string failed_json(DialogSession& session) {
+    std::string out = "{\n  \"messages\": [";
+    for (std::size_t i = 0; i < session.shown().size(); ++i) {
+        out += (i == 0 ? "\"" : ", \"") + session.shown()[i] + "\"";
+    }
+    out += "],\n  \"last_failure\": " + last_failure_json(session) + "\n}\n";
     return out;
 }
 

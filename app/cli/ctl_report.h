@@ -27,6 +27,9 @@ std::string format(const char* pattern, Values... values) {
 std::string show_text(DialogSession& session);
 // The same facts for scripts: keys and their order stay as they are.
 std::string show_json(DialogSession& session);
+// What a command with --json prints when it fails: the messages shown and the last transfer
+// that failed.
+std::string failed_json(DialogSession& session);
 // Prints every register of the chip as a dump; false, having said why, when enhanced mode
 // could not be entered or left (the registers read are printed even so).
 bool dump_registers(DialogSession& session, Console& console);

@@ -1,5 +1,6 @@
 #include "app/cli/dialog_session.h"
 
+#include "app/cli/failure_text.h"
 #include "clockgen/clock_chip.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
@@ -10,6 +11,11 @@ void ConsoleMessageBoxes::show(std::string_view text, std::string_view caption, 
                                MessageIcon) {
     console_.err(std::string(caption) + ": " + std::string(text) + "\n");
     shown_.emplace_back(text);
+    const TransferFailure& failure = transfers_.last_failure();
+    if (failure.sequence != reported_) {
+        reported_ = failure.sequence;
+        console_.err("vantrelctl: " + failure_text(failure) + "\n");
+    }
 }
 
 ConsoleDialogControls::ConsoleDialogControls(Console& console)
@@ -28,7 +34,7 @@ DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console&
       device_(records.device_address),
       shadow_(records.shadow),
       controls_(console),
-      messages_(console),
+      messages_(console, machine.backend().transfers()),
       cpu_meter_(clock_, machine.cpu(), machine.timing(), vendor_),
       dialog_({controls_, window_, messages_, cpu_meter_, machine.backend(), controller_, clock_,
                settings_key_}) {}
@@ -57,6 +63,11 @@ bool DialogSession::save_settings() {
     const std::size_t before = messages();
     click(IDC_SAVE_SETTINGS);
     return quiet_since(before);
+}
+
+const TransferFailure* DialogSession::last_failure() const {
+    const TransferFailure& failure = machine_.backend().transfers().last_failure();
+    return failure.sequence == 0 ? nullptr : &failure;
 }
 
 bool DialogSession::load_settings() {

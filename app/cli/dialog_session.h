@@ -28,13 +28,17 @@ namespace vantrel::cli {
 // "Caption: text", and kept for the program to count.
 class ConsoleMessageBoxes : public MessageBoxes {
   public:
-    explicit ConsoleMessageBoxes(Console& console) : console_(console) {}
+    // After a message that a failed transfer caused, says which and why on a line of its own.
+    ConsoleMessageBoxes(Console& console, const SmbusTransfers& transfers)
+        : console_(console), transfers_(transfers) {}
     void show(std::string_view text, std::string_view caption, MessageButtons buttons,
               MessageIcon icon) override;
     const std::vector<std::string>& shown() const { return shown_; }
 
   private:
     Console& console_;
+    const SmbusTransfers& transfers_;
+    unsigned reported_ = 0;  // the sequence of the last failure said
     std::vector<std::string> shown_;
 };
 
@@ -94,6 +98,8 @@ class DialogSession {
     std::size_t messages() const { return messages_.shown().size(); }
     // Every message shown, in order.
     const std::vector<std::string>& shown() const { return messages_.shown(); }
+    // The last transfer that failed in this run, if any did.
+    const TransferFailure* last_failure() const;
     // Measures the CPU again into ClockState, as the dialog does after an apply.
     void refresh_cpu_speed() { cpu_meter_.refresh_cpu_speed(); }
 

@@ -175,6 +175,9 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
 
 int CtlRun::command(DialogSession& session) {
     if (!session.open()) {
+        if (command_.json) {
+            console_.out(failed_json(session));
+        }
         return kExitFailed;
     }
     switch (command_.command) {

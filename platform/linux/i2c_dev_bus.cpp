@@ -1,6 +1,7 @@
 #include "platform/linux/i2c_dev_bus.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
@@ -27,7 +28,30 @@ bool is_chip_register(std::size_t reg) {
     return reg < kClockChipRegisterCount;
 }
 
+// The ICH driver gives each status bit its own errno.
+TransferFailure::Cause cause_of(int error_number) {
+    switch (error_number) {
+        case ETIMEDOUT:
+            return TransferFailure::Cause::Timeout;
+        case ENXIO:
+            return TransferFailure::Cause::DeviceError;
+        case EAGAIN:
+            return TransferFailure::Cause::BusError;
+        case EIO:
+            return TransferFailure::Cause::Failed;
+        case EPROTO:
+            return TransferFailure::Cause::BlockCount;
+        default:
+            return TransferFailure::Cause::Kernel;
+    }
+}
+
 }  // namespace
+
+std::string errno_name(int error_number) {
+    const char* name = strerrorname_np(error_number);
+    return name != nullptr ? name : "errno " + std::to_string(error_number);
+}
 
 I2cDevBus::~I2cDevBus() {
     if (fd_ >= 0) {
@@ -90,24 +114,37 @@ int I2cDevBus::detect_smbus_controller() {
     return 1;
 }
 
-int I2cDevBus::fail(int error_number) {
+int I2cDevBus::fail(TransferFailure::Transfer transfer, std::uint8_t reg, int error_number,
+                    std::uint8_t count) {
     last_error_ = error_number;
+    TransferFailure failure;
+    failure.transfer = transfer;
+    failure.reg = reg;
+    failure.cause = cause_of(error_number);
+    failure.count = count;
+    failure.error_number = error_number;
+    record_failure(failure);
     return 0;
 }
 
-int I2cDevBus::transfer(std::uint8_t read_write, std::uint8_t command, std::uint32_t size,
+int I2cDevBus::transfer(TransferFailure::Transfer transfer, std::uint8_t reg, std::uint8_t command,
                         void* data) {
     if (fd_ < 0) {
-        return fail(EBADF);
+        return fail(transfer, reg, EBADF);
     }
+    using Transfer = TransferFailure::Transfer;
     i2c_smbus_ioctl_data args{};
-    args.read_write = read_write;
+    args.read_write = transfer == Transfer::WordRead || transfer == Transfer::BlockRead
+                          ? I2C_SMBUS_READ
+                          : I2C_SMBUS_WRITE;
     args.command = command;
-    args.size = size;
+    args.size = transfer == Transfer::WordRead || transfer == Transfer::WordWrite
+                    ? I2C_SMBUS_WORD_DATA
+                    : I2C_SMBUS_BLOCK_DATA;
     args.data = static_cast<i2c_smbus_data*>(data);
     const int result = system_.ioctl(fd_, I2C_SMBUS, &args);
     if (result < 0) {
-        return fail(-result);
+        return fail(transfer, reg, -result);
     }
     return 1;
 }
@@ -117,7 +154,7 @@ int I2cDevBus::read_register(std::uint8_t reg, std::uint8_t& value) {
         return 0;
     }
     i2c_smbus_data data{};
-    if (!transfer(I2C_SMBUS_READ, reg, I2C_SMBUS_WORD_DATA, &data)) {
+    if (!transfer(TransferFailure::Transfer::WordRead, reg, reg, &data)) {
         return 0;
     }
     // The count the chip sent back in the low byte is not looked at, as on the port path.
@@ -134,7 +171,7 @@ int I2cDevBus::write_register(std::uint8_t reg, std::uint8_t value) {
     }
     i2c_smbus_data data{};
     data.word = word_of(value);
-    if (!transfer(I2C_SMBUS_WRITE, reg, I2C_SMBUS_WORD_DATA, &data)) {
+    if (!transfer(TransferFailure::Transfer::WordWrite, reg, reg, &data)) {
         return 0;
     }
     shadow_.bytes[reg] = value;
@@ -144,14 +181,14 @@ int I2cDevBus::write_register(std::uint8_t reg, std::uint8_t value) {
 
 int I2cDevBus::block_read(std::uint8_t& count) {
     i2c_smbus_data data{};
-    if (!transfer(I2C_SMBUS_READ, 0, I2C_SMBUS_BLOCK_DATA, &data)) {
+    if (!transfer(TransferFailure::Transfer::BlockRead, 0, 0, &data)) {
         return 0;
     }
     // The kernel refuses counts outside 1..32 itself; one that slipped through would name bytes
     // the buffer does not hold, so it fails the transfer instead of being copied.
     const std::uint8_t n = data.block[0];
     if (n < 1 || n > kKernelBlockMax) {
-        return fail(EPROTO);
+        return fail(TransferFailure::Transfer::BlockRead, 0, EPROTO, n);
     }
     for (unsigned j = 0; j < n; ++j) {
         shadow_.bytes[j] = data.block[j + 1];
@@ -175,7 +212,10 @@ int I2cDevBus::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
         return 0;
     }
     if (!block_write_covered(reg, count, delivered)) {
-        return fail(EPROTO);
+        last_error_ = EPROTO;
+        record_failure({TransferFailure::Transfer::BlockWrite, reg,
+                        TransferFailure::Cause::NotCovered, delivered, EPROTO});
+        return 0;
     }
     shadow_.bytes[reg] = value;
 
@@ -184,7 +224,7 @@ int I2cDevBus::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     for (unsigned j = 0; j < count; ++j) {
         data.block[j + 1] = shadow_.bytes[j];
     }
-    if (!transfer(I2C_SMBUS_WRITE, 0, I2C_SMBUS_BLOCK_DATA, &data)) {
+    if (!transfer(TransferFailure::Transfer::BlockWrite, reg, 0, &data)) {
         return 0;
     }
     pause();

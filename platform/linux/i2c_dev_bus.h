@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "bus/sleeper.h"
 #include "bus/smbus_backend.h"
@@ -14,6 +15,9 @@ namespace vantrel::platform {
 // The kernel's SMBus block limit (I2C_SMBUS_BLOCK_MAX): no block transfer through i2c-dev
 // carries more bytes, and a count outside 1..32 is never copied.
 inline constexpr std::uint8_t kKernelBlockMax = 32;
+
+// The errno's symbolic name ("ENXIO"), or "errno N" for one without.
+std::string errno_name(int error_number);
 
 // Why opening an adapter's node for the clock chip failed.
 struct I2cDevOpenFailure {
@@ -64,8 +68,10 @@ class I2cDevBus : public SmbusBackend, public SmbusTransfers {
     int last_error() const { return last_error_; }
 
   private:
-    int transfer(std::uint8_t read_write, std::uint8_t command, std::uint32_t size, void* data);
-    int fail(int error_number);
+    int transfer(TransferFailure::Transfer transfer, std::uint8_t reg, std::uint8_t command,
+                 void* data);
+    int fail(TransferFailure::Transfer transfer, std::uint8_t reg, int error_number,
+             std::uint8_t count = 0);
     void pause() { sleeper_.sleep_ms(kSmbTransferPauseMs); }
 
     I2cDevSystem& system_;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "bus/smbus_transfers.h"
+
+namespace vantrel::cli {
+
+// One sentence on which transfer failed and why, e.g. "the chip did not acknowledge the word
+// write of REG22 (SMBus device error)".
+std::string failure_text(const TransferFailure& failure);
+// The same as a JSON object, for scripts.
+std::string failure_json(const TransferFailure& failure);
+
+}  // namespace vantrel::cli
