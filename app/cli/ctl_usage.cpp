@@ -1,0 +1,86 @@
+#include <string>
+
+#include "app/cli/ctl_command.h"
+#include "sim/board_options.h"
+
+namespace vantrel::cli {
+
+std::string ctl_usage() {
+    std::string text =
+        "usage: vantrelctl [--simulate[=OPTIONS]] [--bus kernel|ports] [-y] COMMAND [OPTIONS]\n"
+        "\n"
+        "Reads and sets the VXC812-07 clock generator through the same dialog logic as the\n"
+        "Vantrel window: on this machine (Linux on x86), or on a simulated board.\n"
+        "\n"
+        "Commands:\n"
+        "  show [--json]          controller, chip, dividers, PLL, the five clocks, group\n"
+        "                         delays, spread spectrum and the measured CPU speed\n"
+        "  dump                   the chip's registers as an i2cdump grid (--chip-dump FILE\n"
+        "                         loads it back)\n"
+        "  set [--cpu-ext MHZ] [--delay-cpu D] [--delay-pci D] [--delay-sdram D]\n"
+        "      [--delay-3v66 D] [--spread on|off] [--depth 0-10] [--model 0-7]\n"
+        "                         \"Run Settings\" with these choices; what is not given stays\n"
+        "                         as the chip has it. D is none, 150ps, 300ps or 450ps\n"
+        "  save [--settings FILE] \"Save Settings\": the chip's settings into the settings file\n"
+        "  load [--settings FILE] [--at-boot [--state-dir DIR]]\n"
+        "                         \"Load Settings\": the saved settings back onto the chip\n"
+        "  clear-guard [--state-dir DIR]\n"
+        "                         lets the next boot-time load run again\n"
+        "  diagnose [--json] [--settings FILE] [--state-dir DIR]\n"
+        "                         everything that decides access, one line per fact with a\n"
+        "                         verdict and the fix, and the path that would be taken;\n"
+        "                         touches neither the chip, the ports nor the lock\n"
+        "  save --profile NAME, load --profile NAME [load's options]\n"
+        "                         the same with the named profile's file,\n"
+        "                         $XDG_CONFIG_HOME/vantrel/profiles/NAME.reg, in place of the\n"
+        "                         settings file; NAME is 1 to 64 of A-Z a-z 0-9 . _ -, not\n"
+        "                         starting with a dot\n"
+        "  profiles               each profile with its clocks and spread, from the files\n"
+        "  delete-profile NAME    removes a profile\n"
+        "\n"
+        "Safety options of set and load:\n"
+        "  --step MHZ             reach the new CPU external clock in steps of at most MHZ\n"
+        "  --verify               read the chip back afterwards and compare (the default)\n"
+        "  --no-verify            do not read the chip back\n"
+        "  --confirm SECONDS      ask \"Keep these settings? [y/N]\" and put the previous\n"
+        "                         settings back unless y comes within SECONDS\n"
+        "  --at-boot              (load) skip the load when the last boot-time one never\n"
+        "                         finished; see clear-guard\n"
+        "\n"
+        "Other options:\n"
+        "  --simulate[=OPTIONS]   a simulated board (below) instead of this machine\n"
+        "  --hub HUB, --dividers CPU/SDRAM, --chip-dump FILE\n"
+        "                         the same as --simulate=hub=HUB, dividers=..., dump=FILE\n"
+        "  --bus kernel|ports     reach the SMBus through the kernel's i2c-dev node (no root\n"
+        "                         needed; the default when the kernel's driver holds the\n"
+        "                         controller) or through the ports directly (as root, with\n"
+        "                         the kernel's driver unbound)\n"
+        "  -y, --yes              do not ask before writing to the chip of this machine\n"
+        "  --settings FILE        the settings file (default: the Linux program's,\n"
+        "                         $XDG_CONFIG_HOME/vantrel/settings.reg)\n"
+        "  --state-dir DIR        where the boot guard is kept (default ";
+    text += platform::kDefaultStateDir;
+    text +=
+        ")\n"
+        "  -h, --help             this text\n"
+        "  --version              the version\n"
+        "\n"
+        "On this machine every command asks before its first write to the chip (finding the\n"
+        "chip writes to it too) unless -y is given, and refuses without a terminal to ask on.\n"
+        "Results go to standard output, messages to standard error.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  the chip, the bus or the settings file reported a failure\n"
+        "  2  a wrong argument or input file\n"
+        "  3  refused before touching the chip: no access to the hardware, no answer or no\n"
+        "     terminal to ask on, or a boot guard left by an unfinished boot-time load\n"
+        "     (diagnose: the path that would be taken would not work)\n"
+        "  4  the read-back found the chip different from what was set\n"
+        "  5  --confirm got no y: the previous settings were put back\n"
+        "\n";
+    text += sim::board_options_help();
+    return text;
+}
+
+}  // namespace vantrel::cli
