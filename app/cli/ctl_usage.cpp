@@ -1,6 +1,7 @@
 #include <string>
 
 #include "app/cli/ctl_command.h"
+#include "platform/linux/file_boot_guard.h"
 #include "sim/board_options.h"
 
 namespace vantrel::cli {
