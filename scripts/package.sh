@@ -4,23 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
-packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3 qt6-base-dev
-          scdoc systemd udev bash-completion)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup-deps.sh" package
 
 version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
 out="$root/build-deb"

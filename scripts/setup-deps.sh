@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Vantrel needs, only when one is missing:
-#   setup-deps.sh run   what building and running the programs needs
-#   setup-deps.sh       that and what the tests need
+#   setup-deps.sh run       what building and running the programs needs
+#   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)
+#   setup-deps.sh           what building and running need, and what the tests need
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
@@ -16,10 +17,14 @@ test_packages+=(clang libclang-rt-14-dev)
 test_packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
 test_packages+=(wine64 g++-mingw-w64-x86-64-win32)
 
-packages=("${run_packages[@]}")
-if [ "${1:-all}" != run ]; then
-    packages+=("${test_packages[@]}")
-fi
+package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3
+                  qt6-base-dev scdoc systemd udev bash-completion)
+
+case "${1:-all}" in
+    run) packages=("${run_packages[@]}") ;;
+    package) packages=("${package_packages[@]}") ;;
+    *) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
