@@ -177,6 +177,21 @@ void refused_hardware() {
 // ---------------------------------------------------------------------------------------------
 // One program on the hardware at a time
 
+namespace {
+
+// The rest of a hardware run refused under Wine, once its refusal is answered: the "no
+// controller" box, then the dialog, closed.
+void close_after_refusal(const Run& run, const std::string& what) {
+    answer(run.wait_box());
+    const HWND main = run.wait_main();
+    check_true(what + " opens its dialog", main != nullptr);
+    if (main != nullptr) {
+        check_exit(what + " ends normally", close_program(run, main), 0);
+    }
+}
+
+}  // namespace
+
 void one_instance() {
     const std::string s = "one instance: ";
     const char* const in_use = "Another Vantrel program is using the clock chip";
@@ -209,23 +224,14 @@ void one_instance() {
         }
     }
     answer(refusal);
-    answer(first.wait_box());  // no controller
-    const HWND main = first.wait_main();
-    check_true(s + "the first one opens its dialog", main != nullptr);
-    if (main != nullptr) {
-        check_exit(s + "the first one ends", close_program(first, main), 0);
-    }
+    close_after_refusal(first, s + "the first one");
     {
         Run next("");
         const Box box = next.wait_box();
         check_box_says(s + "once it has ended, the next one gets past the claim", box,
                        "running under Wine");
         answer(box);
-        answer(next.wait_box());
-        const HWND next_main = next.wait_main();
-        if (next_main != nullptr) {
-            check_exit(s + "and ends normally", close_program(next, next_main), 0);
-        }
+        close_after_refusal(next, s + "the next one");
     }
 }
 
