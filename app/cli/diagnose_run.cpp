@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/cli/diagnose.h"
+#include "app/cli/failure_text.h"
 #include "app/cli/vantrelctl.h"
 #include "clockgen/registers.h"
 #include "platform/linux/file_boot_guard.h"
@@ -74,12 +75,12 @@ SettingsFact read_settings_fact(const std::string& path) {
     }
     std::string missing;
     for (const std::uint8_t reg : kStoredRegisters) {
-        char name[8];
-        std::snprintf(name, sizeof name, "REG%02X", reg);
+        const std::string name = register_name(reg);
         std::uint32_t value = 0;
         if (key->query_dword(name, value)) {
             char text[24];
-            std::snprintf(text, sizeof text, "%s=0x%02X", name, static_cast<unsigned>(value));
+            std::snprintf(text, sizeof text, "%s=0x%02X", name.c_str(),
+                          static_cast<unsigned>(value));
             fact.values.push_back(text);
         } else if (!registry.problem().empty()) {
             fact.problem = registry.problem();

@@ -70,14 +70,18 @@ std::string detail(const TransferFailure& failure) {
 std::string subject(const TransferFailure& failure) {
     std::string text = std::string("the ") + transfer_name(failure.transfer);
     if (failure.transfer != Transfer::BlockRead) {
-        char reg[8];
-        std::snprintf(reg, sizeof reg, "REG%02X", unsigned{failure.reg});
-        text += std::string(" of ") + reg;
+        text += " of " + register_name(failure.reg);
     }
     return text;
 }
 
 }  // namespace
+
+std::string register_name(std::uint8_t reg) {
+    char name[8];
+    std::snprintf(name, sizeof name, "REG%02X", unsigned{reg});
+    return name;
+}
 
 std::string failure_text(const TransferFailure& failure) {
     const std::string what = subject(failure);

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "bus/smbus_transfers.h"
 
 namespace vantrel::cli {
+
+// A register as the program names it to the user, "REG1F".
+std::string register_name(std::uint8_t reg);
 
 // One sentence on which transfer failed and why, e.g. "the chip did not acknowledge the word
 // write of REG22 (SMBus device error)".
