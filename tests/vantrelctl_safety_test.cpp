@@ -270,7 +270,10 @@ INSTANTIATE_TEST_SUITE_P(Answers, CtlThisMachine, ::testing::Values(
     AskCase{"AnsweredYes", {"set", "--cpu-ext", "150"}, true, {"y"}, 0, true, kClockQuestion},
     AskCase{"AnsweredNo", {"load"}, true, {"n"}, 3, false, kClockQuestion},
     AskCase{"NoAnswer", {"set"}, true, {}, 3, false, kClockQuestion},
-    AskCase{"ShowAsksToo", {"show"}, true, {"yes"}, 0, true, kFindQuestion}),
+    AskCase{"ShowAsksToo", {"show"}, true, {"yes"}, 0, true, kFindQuestion},
+    // A dry run changes no clock, but finding the chip still writes to it.
+    AskCase{"DryRunAsksToFind", {"set", "--cpu-ext", "150", "--dry-run"}, true, {"y"}, 0, true, kFindQuestion},
+    AskCase{"DryRunWithoutTerminal", {"load", "--dry-run"}, false, {}, 3, false, nullptr}),
     test::ByLabel());
 // clang-format on
 

@@ -85,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
     ErrorCase{"MissingValue", {"set", "--cpu-ext"}, "--cpu-ext needs a value"},
     ErrorCase{"FlagWithValue", {"set", "--verify=yes"}, "--verify=yes: --verify takes no value"},
     ErrorCase{"NoVerifyOfShow", {"show", "--no-verify"}, "--no-verify: not an option of show"},
+    ErrorCase{"DryRunOfSave", {"save", "--dry-run"}, "--dry-run: not an option of save"},
     ErrorCase{"FrequencyText", {"set", "--cpu-ext", "13x"}, "--cpu-ext 13x: the CPU external clock is a whole number of MHz"},
     ErrorCase{"NegativeFrequency", {"set", "--cpu-ext=-5"}, "--cpu-ext=-5: the CPU external clock is a whole number of MHz"},
     ErrorCase{"Delay", {"set", "--delay-pci", "200ps"}, "--delay-pci 200ps: a group delay is none, 150ps, 300ps or 450ps"},

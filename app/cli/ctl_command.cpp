@@ -41,6 +41,7 @@ constexpr OptionRule kOptions[] = {
     {"--verify", false, bit(Command::Set) | bit(Command::Load)},
     {"--no-verify", false, bit(Command::Set) | bit(Command::Load)},
     {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
+    {"--dry-run", false, bit(Command::Set) | bit(Command::Load)},
     {"--at-boot", false, bit(Command::Load)},
     {"--settings", true, bit(Command::Save) | bit(Command::Load) | bit(Command::Diagnose)},
     {"--profile", true, bit(Command::Save) | bit(Command::Load)},
@@ -163,6 +164,8 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
             return fail("the time to answer is 1 to 3600 seconds");
         }
         command.confirm_seconds = number;
+    } else if (name == "--dry-run") {
+        command.dry_run = true;
     } else if (name == "--at-boot") {
         command.at_boot = true;
     } else if (name == "--settings") {

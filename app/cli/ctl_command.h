@@ -43,7 +43,8 @@ struct CtlCommand {
     bool json = false;
     SetChoices choices;
     std::optional<unsigned> step_mhz;
-    bool verify = true;  // off only with --no-verify
+    bool verify = true;    // off only with --no-verify
+    bool dry_run = false;  // set and load: work the apply out and print it, send nothing of it
     std::optional<unsigned> confirm_seconds;
     bool at_boot = false;
     bool yes = false;

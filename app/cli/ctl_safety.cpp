@@ -62,6 +62,13 @@ void set_spread_box(DialogSession& session, int state) {
     }
 }
 
+double expected_cpu_speed(float speed_before, float cpu_ext_before, float cpu_ext_after) {
+    if (speed_before == 0.0f || cpu_ext_before <= 0.0f) {
+        return 0.0;
+    }
+    return double{speed_before} / double{cpu_ext_before} * double{cpu_ext_after};
+}
+
 bool is_yes(const std::optional<std::string>& answer) {
     if (!answer) {
         return false;
@@ -76,13 +83,20 @@ bool is_yes(const std::optional<std::string>& answer) {
     return text == "y" || text == "yes";
 }
 
-bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool load_at_end) {
+bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool load_at_end,
+                        const std::function<void(const std::string&)>& applied) {
     std::vector<int> steps;
     if (target && command_.step_mhz) {
         steps = steps_between(static_cast<int>(session.clock().cpu_ext_mhz), *target,
                               static_cast<int>(*command_.step_mhz));
     }
     const std::size_t count = steps.size() + 1;
+    const auto heard = [&](std::size_t step, int mhz, const char* button) {
+        if (applied) {
+            applied(count == 1 ? std::string(button)
+                               : format("step %zu of %zu (%d MHz): %s", step, count, mhz, button));
+        }
+    };
     for (std::size_t i = 0; i < steps.size(); ++i) {
         say(format("step %zu of %zu: %d MHz", i + 1, count, steps[i]));
         session.controls().set_text(IDC_FREQ_EDIT, std::to_string(steps[i]));
@@ -91,6 +105,7 @@ bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool 
                        count, double{session.clock().cpu_ext_mhz}));
             return false;
         }
+        heard(i + 1, steps[i], "Run Settings");
     }
     if (count > 1) {
         say(format("step %zu of %zu: %d MHz", count, count, *target));
@@ -105,6 +120,9 @@ bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool 
     if (!done && count > 1) {
         say(format("stopped at the last step: the CPU external clock is %.1f MHz",
                    double{session.clock().cpu_ext_mhz}));
+    }
+    if (done) {
+        heard(count, target.value_or(0), load_at_end ? "Load Settings" : "Run Settings");
     }
     return done;
 }
@@ -181,12 +199,11 @@ bool SafetySteps::verify(DialogSession& session, const Previous& before) {
             same = false;
         }
     }
-    if (before.cpu_speed_mhz == 0.0f || clock.cpu_speed_mhz == 0.0f ||
-        before.clock.cpu_ext_mhz <= 0.0f) {
+    const double meant =
+        expected_cpu_speed(before.cpu_speed_mhz, before.clock.cpu_ext_mhz, clock.cpu_ext_mhz);
+    if (meant == 0.0 || clock.cpu_speed_mhz == 0.0f) {
         say("verify: the running clock is not checked: the CPU speed cannot be measured here");
     } else {
-        const double meant = double{before.cpu_speed_mhz} / double{before.clock.cpu_ext_mhz} *
-                             double{clock.cpu_ext_mhz};
         const double measured = clock.cpu_speed_mhz;
         if (std::fabs(measured - meant) > kSpeedToleranceMhz + kSpeedToleranceShare * meant) {
             say(

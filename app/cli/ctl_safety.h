@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -39,6 +40,9 @@ Previous remember(DialogSession& session);
 bool registers_changed(DialogSession& session, const Previous& before);
 // A checked box as a user makes it: it toggles on the click, which the dialog then hears.
 void set_spread_box(DialogSession& session, int state);
+// The CPU speed a CPU external clock of `cpu_ext_after` should give, worked out from the speed
+// measured at `cpu_ext_before`; 0 when that speed was not measured.
+double expected_cpu_speed(float speed_before, float cpu_ext_before, float cpu_ext_after);
 // Whether the answer is a yes: "y" or "yes" in any case, blanks around it allowed.
 bool is_yes(const std::optional<std::string>& answer);
 
@@ -51,8 +55,10 @@ class SafetySteps {
 
     // Runs the apply once per step toward `target`, then the last one: "Load Settings" when
     // `load_at_end`, else "Run Settings" with the frequency box as set asks. Stops at the
-    // first step that shows a message and says where the chip was left.
-    bool go_to(DialogSession& session, std::optional<int> target, bool load_at_end);
+    // first step that shows a message and says where the chip was left. After each apply
+    // that showed none, `applied` hears which it was ("step 1 of 3 (138 MHz): Run Settings").
+    bool go_to(DialogSession& session, std::optional<int> target, bool load_at_end,
+               const std::function<void(const std::string&)>& applied = {});
     // Reads the chip back and compares it with what the apply meant: the registers it wrote,
     // and the clock the chip runs, as the CPU speed shows it.
     bool verify(DialogSession& session, const Previous& before);

@@ -25,8 +25,12 @@ void ConsoleDialogControls::misuse(const std::string& what) const {
     console_.err("vantrelctl: internal error: " + what + "\n");
 }
 
-DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console& console)
+DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console& console,
+                             bool dry_run)
     : machine_(machine),
+      dry_(dry_run ? std::make_unique<DryRunBackend>(machine.backend()) : nullptr),
+      backend_(dry_ ? *dry_ : machine.backend()),
+      console_(console),
       settings_key_(records.settings_key),
       clock_(records.clock),
       vendor_(records.vendor),
@@ -36,7 +40,7 @@ DialogSession::DialogSession(Machine& machine, ProgramRecords& records, Console&
       controls_(console),
       messages_(console, machine.backend().transfers()),
       cpu_meter_(clock_, machine.cpu(), machine.timing(), vendor_),
-      dialog_({controls_, window_, messages_, cpu_meter_, machine.backend(), controller_, clock_,
+      dialog_({controls_, window_, messages_, cpu_meter_, backend_, controller_, clock_,
                settings_key_}) {}
 
 void DialogSession::click(int control_id) {
@@ -79,7 +83,7 @@ bool DialogSession::load_settings() {
 bool DialogSession::read_registers(std::span<const std::uint8_t> registers,
                                    RegisterReadback& values) {
     values.fill(std::nullopt);
-    SmbusTransfers& host = machine_.backend().transfers();
+    SmbusTransfers& host = backend_.transfers();
     ClockChip chip(host, clock_);
     // The chip answers one-register reads only in enhanced mode.
     if (!chip.enter_enhanced_mode()) {
@@ -92,6 +96,41 @@ bool DialogSession::read_registers(std::span<const std::uint8_t> registers,
         }
     }
     return chip.leave_enhanced_mode() != 0;
+}
+
+bool DialogSession::hold_writes() {
+    DryRunTransfers& dry = *dry_run();
+    std::vector<std::uint8_t> unread;
+    for (std::uint8_t reg = 0; reg < kClockChipRegisterCount; ++reg) {
+        if (!dry.known(reg)) {
+            unread.push_back(reg);
+        }
+    }
+    const TransferFailure* earlier = last_failure();
+    const unsigned failures = earlier == nullptr ? 0 : earlier->sequence;
+    RegisterReadback values;
+    const bool read = unread.empty() || read_registers(unread, values);
+    std::string missing;
+    for (const std::uint8_t reg : unread) {
+        if (!dry.known(reg)) {
+            missing += (missing.empty() ? "" : ", ") + register_name(reg);
+        }
+    }
+    if (!read || !missing.empty()) {
+        const TransferFailure* failure = last_failure();
+        if (failure != nullptr && failure->sequence == failures) {
+            failure = nullptr;  // one from before these reads
+        }
+        console_.err("vantrelctl: dry run: " +
+                     (read ? missing + " could not be read"
+                           : std::string("the chip's enhanced mode, in which its registers can be "
+                                         "read, could not be entered or left")) +
+                     ", so what the apply would write cannot be worked out" +
+                     (failure ? " (" + failure_text(*failure) + ")" : std::string()) + "\n");
+        return false;
+    }
+    dry.hold();
+    return true;
 }
 
 }  // namespace vantrel::cli

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "app/cli/console.h"
 #include "app/core/program_records.h"
+#include "bus/dry_run_transfers.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
@@ -63,7 +65,10 @@ using RegisterReadback = std::array<std::optional<std::uint8_t>, kClockChipRegis
 // as a user drives the dialog: it opens it, sets the controls and presses the buttons.
 class DialogSession {
   public:
-    DialogSession(Machine& machine, ProgramRecords& records, Console& console);
+    // A dry run's session finds the chip on the machine's bus as any other; after hold_writes()
+    // nothing more reaches it.
+    DialogSession(Machine& machine, ProgramRecords& records, Console& console,
+                  bool dry_run = false);
     DialogSession(const DialogSession&) = delete;
     DialogSession& operator=(const DialogSession&) = delete;
 
@@ -82,6 +87,13 @@ class DialogSession {
     // False when enhanced mode could not be entered or left; the registers read are given
     // either way.
     bool read_registers(std::span<const std::uint8_t> registers, RegisterReadback& values);
+
+    // A dry run's: reads the registers no transfer has delivered yet, so that every read of an
+    // apply can be answered, then keeps every later write off the bus. False, having said why,
+    // when a register could not be read.
+    bool hold_writes();
+    // The dry run's transfers, or nullptr in a session that writes.
+    DryRunTransfers* dry_run() { return dry_ ? &dry_->transfers() : nullptr; }
 
     // The CPU external clock, in whole MHz, that "Load Settings" would ask the apply for, as the
     // settings store answers it. nullopt when the store would refuse the saved set (it says why
@@ -107,6 +119,9 @@ class DialogSession {
     bool quiet_since(std::size_t before) const { return messages() == before; }
 
     Machine& machine_;
+    std::unique_ptr<DryRunBackend> dry_;
+    SmbusBackend& backend_;  // the machine's, or the dry run's over it
+    Console& console_;
     const SettingsKey& settings_key_;
     ClockState& clock_;
     VendorFlag& vendor_;

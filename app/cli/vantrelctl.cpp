@@ -12,7 +12,9 @@
 #include "app/cli/ctl_safety.h"
 #include "app/cli/diagnose.h"
 #include "app/cli/dialog_session.h"
+#include "app/cli/dry_run_report.h"
 #include "app/cli/profiles.h"
+#include "clockgen/registers.h"
 #include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"
@@ -50,6 +52,7 @@ class CtlRun {
     int command(DialogSession& session);
     int save(DialogSession& session);
     int change(DialogSession& session);
+    int dry_run(DialogSession& session, std::optional<int> target);
 
     const CtlCommand& command_;
     const CtlEnvironment& env_;
@@ -70,6 +73,10 @@ int CtlRun::execute() {
                 "failed, so the chip is left alone. Once the saved settings are right, run "
                 "'vantrelctl clear-guard'.");
             return kExitRefused;
+        }
+        // A dry run is refused by a guard as the load would be, but neither sets nor clears it.
+        if (command_.dry_run) {
+            guard_.reset();
         }
     }
 
@@ -123,7 +130,8 @@ bool CtlRun::ask_before_writing() {
         return false;
     }
     const bool changes_clock =
-        command_.command == Command::Set || command_.command == Command::Load;
+        (command_.command == Command::Set || command_.command == Command::Load) &&
+        !command_.dry_run;
     console_.err(changes_clock
                      ? "vantrelctl: this changes the clock of the running machine; continue? "
                        "[y/N] "
@@ -158,7 +166,7 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
                                           : " (" + registry->path() + ")"));
         }
     }
-    DialogSession session(machine, records, console_);
+    DialogSession session(machine, records, console_, command_.dry_run);
     const int status = command(session);
     if (guard_) {
         const std::string reason = session.shown().empty()
@@ -238,6 +246,9 @@ int CtlRun::change(DialogSession& session) {
     } else if (command_.step_mhz) {
         target = session.load_target();
     }
+    if (command_.dry_run) {
+        return dry_run(session, target);
+    }
 
     if (!safety_.go_to(session, target, command_.command == Command::Load)) {
         if (registers_changed(session, before) && command_.confirm_seconds &&
@@ -256,6 +267,30 @@ int CtlRun::change(DialogSession& session) {
     }
     console_.out(show_text(session));
     return as_meant ? kExitOk : kExitVerifyFailed;
+}
+
+// The same apply, steps and all, on transfers that keep every write off the bus; what the
+// writes would have been and done is printed instead. Nothing is read back or confirmed, as
+// nothing has changed.
+int CtlRun::dry_run(DialogSession& session, std::optional<int> target) {
+    if (!session.hold_writes()) {
+        return kExitFailed;
+    }
+    DryRunTransfers& dry = *session.dry_run();
+    const auto spread_on = [&dry] { return (dry.shadow()[REG00] & kReg00SpreadEnable) != 0; };
+    const PlanEnd before{session.clock(), spread_on()};
+    const bool done = safety_.go_to(session, target, command_.command == Command::Load,
+                                    [&](const std::string& heading) {
+                                        console_.out(held_writes_text(heading, dry.take_held()));
+                                    });
+    if (done) {
+        PlanEnd after{session.clock(), spread_on()};
+        after.clock.cpu_speed_mhz = static_cast<float>(expected_cpu_speed(
+            before.clock.cpu_speed_mhz, before.clock.cpu_ext_mhz, after.clock.cpu_ext_mhz));
+        console_.out(before_after_text(before, after));
+    }
+    say("dry run: nothing of the apply was sent to the chip");
+    return done ? kExitOk : kExitFailed;
 }
 
 int clear_guard(const CtlCommand& command, Console& console) {

@@ -77,9 +77,9 @@ _vantrelctl()
     case $command in
         show | diagnose) options+=" --json" ;;
         set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
-            --depth --model --step --verify --no-verify --confirm" ;;
+            --depth --model --step --verify --no-verify --dry-run --confirm" ;;
         save) options+=" --profile" ;;
-        load) options+=" --profile --at-boot --step --verify --no-verify --confirm" ;;
+        load) options+=" --profile --at-boot --step --verify --no-verify --dry-run --confirm" ;;
     esac
 
     if [[ $cur == -* ]]; then

@@ -37,6 +37,7 @@ complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l model -x -a '0 1 
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l step -x -d 'Reach the clock in steps of at most MHZ'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l verify -d 'Read the chip back afterwards and compare'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l no-verify -d 'Do not read the chip back'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l dry-run -d 'Print what the apply would write, send nothing of it'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l confirm -x -d 'Put the previous settings back unless confirmed'
 function __vantrelctl_profiles
     set -l dir (set -q XDG_CONFIG_HOME; and echo $XDG_CONFIG_HOME; or echo ~/.config)/vantrel/profiles
