@@ -214,9 +214,10 @@ std::string_view board_options_help() {
   dump=FILE              load the chip's registers from an i2cdump-style text (a file of
                          at most 1 MiB); the options above then change what they name
   fault=ACTION:WHICH...  make a transfer fail; may be given more than once.
-                         ACTION: timeout, device-error, bus-error, drop-write (the chip
-                         acknowledges a write but does not store it), or block-count=N (a
-                         block read announces N bytes). WHICH: a transfer kind (word-read,
+                         ACTION: timeout, device-error, bus-error, failed (the controller
+                         fails the transaction), drop-write (the chip acknowledges a write
+                         but does not store it), or block-count=N (a block read announces N
+                         bytes). WHICH: a transfer kind (word-read,
                          word-write, block-read, block-write) with reg=HH (hex) and nth=N
                          (the N-th such transfer, default 1), or transfer=N (the N-th
                          transfer of any kind); byte=N strikes at data byte N of a block

@@ -25,6 +25,7 @@ constexpr Named kFaultActions[] = {
     {"timeout", static_cast<unsigned>(FaultAction::Timeout)},
     {"device-error", static_cast<unsigned>(FaultAction::DeviceError)},
     {"bus-error", static_cast<unsigned>(FaultAction::BusError)},
+    {"failed", static_cast<unsigned>(FaultAction::Failed)},
     {"drop-write", static_cast<unsigned>(FaultAction::DropWrite)},
 };
 
@@ -45,7 +46,8 @@ bool parse_fault(std::string_view text, Fault& fault, std::string& error) {
         fault.action = static_cast<FaultAction>(named->value);
     } else {
         error =
-            "a fault starts with its action: timeout, device-error, bus-error, drop-write or "
+            "a fault starts with its action: timeout, device-error, bus-error, failed, drop-write "
+            "or "
             "block-count=N";
         return false;
     }

@@ -22,6 +22,7 @@ enum class FaultAction : std::uint8_t {
     BusError,     // collision or bus error
     BlockCount,   // a block read announces `block_count` bytes instead of the chip's own count
     DropWrite,    // the chip acknowledges a write, word or block, without storing it
+    Failed,       // the controller fails the transaction (its FAILED status bit)
 };
 
 // One injected fault. It matches either the n-th transaction started on the controller

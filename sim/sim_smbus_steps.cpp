@@ -27,7 +27,7 @@ bool SimSmbusController::strikes_at(unsigned byte) const {
     }
     const FaultAction action = fault_->action;
     const bool stops = action == FaultAction::Timeout || action == FaultAction::DeviceError ||
-                       action == FaultAction::BusError;
+                       action == FaultAction::BusError || action == FaultAction::Failed;
     return stops && (!is_block(kind_) || fault_->at_byte == byte);
 }
 
@@ -45,6 +45,9 @@ void SimSmbusController::apply_fault() {
             return;
         case FaultAction::BusError:
             end_with_error(kSmbStatusBusErr);
+            return;
+        case FaultAction::Failed:
+            end_with_error(kSmbStatusFailed);
             return;
         case FaultAction::BlockCount:
         case FaultAction::DropWrite:

@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, OptionsReject, ::testing::Values(
     RejectCase{"Twice", "hub=aa,n=3,hub=ab", "\"hub=ab\": hub is given twice"},
     RejectCase{"TrailingComma", "hub=aa,", "\"hub=aa,\": the list ends with a comma"},
     RejectCase{"DoubleComma", "hub=aa,,n=1", "\"\": empty option (two commas in a row, or one at an end)"},
-    RejectCase{"FaultAction", "fault=explode:word-read", "\"fault=explode:word-read\": a fault starts with its action: timeout, device-error, bus-error, drop-write or block-count=N"},
+    RejectCase{"FaultAction", "fault=explode:word-read", "\"fault=explode:word-read\": a fault starts with its action: timeout, device-error, bus-error, failed, drop-write or block-count=N"},
     RejectCase{"FaultWithoutTransfer", "fault=timeout", "\"fault=timeout\": say which transfer: a kind (word-read, word-write, block-read, block-write) or transfer=N"},
     RejectCase{"OrdinalZero", "fault=timeout:transfer=0", "\"fault=timeout:transfer=0\": transfer= counts every transfer from 1"},
     RejectCase{"OrdinalWithKind", "fault=timeout:transfer=3:word-read", "\"fault=timeout:transfer=3:word-read\": transfer= counts every transfer; it takes no kind, reg= or nth="},

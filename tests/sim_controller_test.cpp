@@ -250,6 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
         StopRow{"CollisionAtTheFirstByte", 17, block_write_fault(FaultAction::BusError, 0), 0,
                 kSmbStatusBusErr},
         StopRow{"TimeoutAtByteSixteen", 17, block_write_fault(FaultAction::Timeout, 16), 16, 0},
+        StopRow{"FailedAtByteNine", 17, block_write_fault(FaultAction::Failed, 9), 9,
+                kSmbStatusFailed},
         // The chip refuses the first byte past its 36 registers, not the whole write at its end.
         StopRow{"PastTheRegisterFile", 40, std::nullopt, 36, kSmbStatusDevErr},
         StopRow{"CountOfZero", 0, std::nullopt, 0, kSmbStatusDevErr}),

@@ -47,6 +47,8 @@ const std::vector<std::string> kShow = {"show"};
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Faults, CtlCause, ::testing::Values(
     CauseCase{"PortsDeviceError", "ports", "fault=device-error:word-write:reg=22", kSet150, "Cannot Change Some Clock Settings!", "the chip did not acknowledge the word write of REG22 (SMBus device error)"},
+    CauseCase{"PortsFailed", "ports", "fault=failed:word-write:reg=21", kSet150, "Cannot Change Clock Settings!", "the controller failed the word write of REG21 (SMBus failed)"},
+    CauseCase{"KernelFailed", "kernel", "fault=failed:word-write:reg=21", kSet150, "Cannot Change Clock Settings!", "the controller failed the word write of REG21 (EIO from the kernel)"},
     CauseCase{"PortsTimeout", "ports", "fault=timeout:word-read:reg=21:nth=2", kSet150, "Cannot Change Clock Settings!", "the word read of REG21 timed out and was killed (SMBus timeout)"},
     CauseCase{"PortsBusError", "ports", "fault=bus-error:word-write:reg=11", kSet150, "Cannot Change Some Clock Settings!", "the word write of REG11 met a bus error or collision (SMBus bus error)"},
     CauseCase{"PortsBlockRead", "ports", "fault=device-error:block-read", kShow, "Cannot Find VXC812-07 Clock Generator!", "the chip did not acknowledge the block read (SMBus device error)"},

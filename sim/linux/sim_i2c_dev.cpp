@@ -18,6 +18,8 @@ int error_of(FaultAction action) {
             return ENXIO;
         case FaultAction::BusError:
             return EAGAIN;
+        case FaultAction::Failed:
+            return EIO;
         case FaultAction::BlockCount:
         case FaultAction::DropWrite:
             break;
