@@ -35,6 +35,9 @@ void check_vantrelctl(const std::vector<std::string>& args) {
         FUZZ_CHECK(
             command.help || command.version || command.command != vantrel::cli::Command::None,
             "vantrelctl accepted arguments without a command");
+        FUZZ_CHECK(!command.dry_run || command.command == vantrel::cli::Command::Set ||
+                       command.command == vantrel::cli::Command::Load,
+                   "vantrelctl accepted --dry-run for a command that writes no clock");
     }
     vantrel::cli::CtlCommand again;
     std::string error_again;
