@@ -9,8 +9,13 @@ DryRunTransfers::DryRunTransfers(SmbusBackend& real) : real_(real) {
     registers_ = real_.transfers().shadow();
 }
 
-int DryRunTransfers::passed(int result) {
+int DryRunTransfers::passed(int result, std::size_t first, std::size_t count) {
     registers_ = real_.transfers().shadow();
+    if (result != 0) {
+        for (std::size_t reg = first; reg < first + count && reg < known_.size(); ++reg) {
+            known_[reg] = true;
+        }
+    }
     return result;
 }
 
@@ -28,11 +33,7 @@ std::vector<HeldWrite> DryRunTransfers::take_held() {
 
 int DryRunTransfers::read_register(std::uint8_t reg, std::uint8_t& value) {
     if (!holding_) {
-        const int ok = passed(real_.transfers().read_register(reg, value));
-        if (ok && reg < known_.size()) {
-            known_[reg] = true;
-        }
-        return ok;
+        return passed(real_.transfers().read_register(reg, value), reg, 1);
     }
     if (!known(reg)) {
         return 0;
@@ -43,11 +44,7 @@ int DryRunTransfers::read_register(std::uint8_t reg, std::uint8_t& value) {
 
 int DryRunTransfers::write_register(std::uint8_t reg, std::uint8_t value) {
     if (!holding_) {
-        const int ok = passed(real_.transfers().write_register(reg, value));
-        if (ok && reg < known_.size()) {
-            known_[reg] = true;
-        }
-        return ok;
+        return passed(real_.transfers().write_register(reg, value), reg, 1);
     }
     if (reg >= kClockChipRegisterCount) {
         return 0;
@@ -59,18 +56,16 @@ int DryRunTransfers::write_register(std::uint8_t reg, std::uint8_t value) {
 int DryRunTransfers::block_read(std::uint8_t& count) {
     if (!holding_) {
         std::uint8_t n = 0;
-        const int ok = passed(real_.transfers().block_read(n));
+        const int ok = real_.transfers().block_read(n);
         if (ok) {
             delivered_ = n;
-            std::fill_n(known_.begin(), std::min<std::size_t>(n, known_.size()), true);
             count = n;
         }
-        return ok;
+        return passed(ok, 0, n);
     }
-    for (std::size_t i = 0; i < std::min<std::size_t>(delivered_, known_.size()); ++i) {
-        if (!known_[i]) {
-            return 0;
-        }
+    const auto delivered_end = known_.begin() + std::min<std::size_t>(delivered_, known_.size());
+    if (!std::all_of(known_.begin(), delivered_end, [](bool known) { return known; })) {
+        return 0;
     }
     count = delivered_;
     return 1;
@@ -78,11 +73,7 @@ int DryRunTransfers::block_read(std::uint8_t& count) {
 
 int DryRunTransfers::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) {
     if (!holding_) {
-        const int ok = passed(real_.transfers().block_write(reg, value, count));
-        if (ok) {
-            std::fill_n(known_.begin(), std::min<std::size_t>(count, known_.size()), true);
-        }
-        return ok;
+        return passed(real_.transfers().block_write(reg, value, count), 0, count);
     }
     if (count == 0) {
         return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -43,8 +44,9 @@ class DryRunTransfers : public SmbusTransfers {
     std::vector<HeldWrite> take_held();
 
   private:
-    // After a passing transfer: the registers as the bus now has them.
-    int passed(int result);
+    // After a passing transfer: the registers as the bus now has them, and those from `first`
+    // on that it delivered or wrote, when it succeeded. Returns `result`.
+    int passed(int result, std::size_t first, std::size_t count);
     void keep(TransferFailure::Transfer transfer, std::uint8_t reg, std::uint8_t value,
               std::uint8_t count);
 

@@ -95,9 +95,6 @@ std::string write_meaning(const HeldWrite& write) {
 }
 
 std::string held_writes_text(std::string_view heading, const std::vector<HeldWrite>& writes) {
-    if (writes.empty()) {
-        return std::string(heading) + " would send nothing\n";
-    }
     std::string out = std::string(heading) + " would send, in this order:\n";
     for (const HeldWrite& write : writes) {
         const bool block = write.transfer == TransferFailure::Transfer::BlockWrite;
