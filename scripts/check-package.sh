@@ -10,19 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 
-tools=(lintian desktop-file-utils appstream mandoc libxml2-utils systemd man-db bash-completion
-       polkitd)
-missing=()
-for p in "${tools[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/setup-deps.sh" check || exit 1
 
 passed=0
 failed=0

@@ -3,7 +3,9 @@
 # tree in build-deb/, and says where the .deb is. Arguments go to dpkg-buildpackage.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/lib.sh"
 
+stage "Checking the packages the package build needs"
 "$root/scripts/setup-deps.sh" package
 
 version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
@@ -14,11 +16,10 @@ mkdir -p "$src"
 # A copy without the build trees, so that dpkg-buildpackage's files land in build-deb/.
 tar -C "$root" --exclude=./.git --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$src" -xf -
 
-log="$out/build.log"
+stage "Building the package (dpkg-buildpackage; its log is $out/build.log)"
 if ! (cd "$src" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=2}" \
-        dpkg-buildpackage -us -uc -b "$@") >"$log" 2>&1; then
-    tail -n 60 "$log" >&2
-    echo "The package build failed; the whole log is $log" >&2
+        logged "$out/build.log" dpkg-buildpackage -us -uc -b "$@"); then
+    echo "The package build failed" >&2
     exit 1
 fi
 deb="$(ls "$out"/vantrel_"$version"_*.deb)"

@@ -6,15 +6,14 @@
 # when the build fails.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/lib.sh"
 "$root/scripts/setup-deps.sh" run >&2
 
 log="$(mktemp)"
-echo "Building vantrel and vantrelctl in $root/build ..." >&2
-if ! { cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVANTREL_WERROR=ON -DVANTREL_BUILD_TESTS=OFF &&
-       cmake --build "$root/build" -j2 --target vantrel vantrelctl; } >"$log" 2>&1; then
-    cat "$log" >&2
-    rm -f "$log"
+stage "Building vantrel and vantrelctl in $root/build (a few minutes the first time)"
+if ! logged "$log" cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVANTREL_WERROR=ON -DVANTREL_BUILD_TESTS=OFF ||
+   ! logged "$log" cmake --build "$root/build" -j2 --target vantrel vantrelctl; then
     echo "run.sh: the build failed" >&2
     exit 1
 fi

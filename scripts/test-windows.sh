@@ -14,6 +14,7 @@
 # VANTREL_WINE_GROUPS="refused instance" runs only those groups of the driver (tests/win32).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/lib.sh"
 build="$root/${1:-build-win}"
 
 echo "== Windows: cross-build"
@@ -49,19 +50,33 @@ trap cleanup EXIT
 if [ "${VANTREL_SKIP_WINE:-0}" = 1 ]; then
     echo "SKIPPED the Wine tests (VANTREL_SKIP_WINE=1): vantrel.exe was built and its imports checked,"
     echo "        but not run"
+    echo "no Wine (VANTREL_SKIP_WINE=1)" >"$build/wine-used.txt"
     exit 0
 fi
 
 # VANTREL_WINE_ARCH=64 takes the 64-bit check build even where 32-bit Wine runs, so that one
-# machine can try both.
+# machine can try both. Which Wine ran, and why not the 32-bit one, goes to $build/wine-used.txt,
+# for the last lines of scripts/test.sh and CI.
+used="$build/wine-used.txt"
+rm -f "$used"
 if [ "${VANTREL_WINE_ARCH:-}" != 64 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     WINE_CMD=/usr/lib/wine/wine
     WINESERVER_CMD=/usr/lib/wine/wineserver
     export WINEARCH=win32
     tested="$build"
+    wine_used="32-bit Wine, on vantrel.exe itself"
 elif /usr/lib/wine/wine64 --version >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-win32 >/dev/null; then
-    echo "This kernel runs no 32-bit programs, so no 32-bit Wine: the driver runs against the"
-    echo "64-bit check build of the same sources under 64-bit Wine (its 32-bit assembly is not run)."
+    if [ "${VANTREL_WINE_ARCH:-}" = 64 ]; then
+        why="VANTREL_WINE_ARCH=64 asked for it"
+    elif ! kernel_runs_i386; then
+        why="this kernel runs no 32-bit programs"
+    elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+        why="32-bit Wine (wine32:i386) could not be installed"
+    else
+        why="32-bit Wine is installed but does not start"
+    fi
+    echo "No 32-bit Wine ($why): the driver runs against the 64-bit check build of the"
+    echo "same sources under 64-bit Wine (its 32-bit assembly is not run)."
     tested="${build}64"
     cmake --no-warn-unused-cli -S "$root" -B "$tested" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64-check.cmake" \
@@ -70,6 +85,7 @@ elif /usr/lib/wine/wine64 --version >/dev/null 2>&1 && command -v x86_64-w64-min
     WINE_CMD=/usr/lib/wine/wine64
     WINESERVER_CMD=/usr/lib/wine/wineserver64
     export WINEARCH=win64
+    wine_used="64-bit Wine, on the 64-bit check build ($why)"
 else
     echo "FAIL Wine cannot run here: neither /usr/lib/wine/wine (wine32:i386, which needs a kernel"
     echo "     that runs 32-bit programs) nor /usr/lib/wine/wine64 (with x86_64 MinGW-w64) starts."
@@ -110,8 +126,11 @@ fi
 summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$work/driver.log" | tail -1 || true)"
 if [ -z "$summary" ]; then
     echo "FAIL the driver did not finish"
+    echo "$wine_used: the driver did not finish" >"$used"
     exit 1
 fi
+echo "$wine_used: $summary" >"$used"
+echo "Windows tests ran under $wine_used"
 if ! grep -q ' 0 failed$' <<<"$summary"; then
     exit 1
 fi

@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Builds and runs every test: once plainly, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then each fuzz target for a short run; then the Windows
-# program's, cross-built and run under Wine.
+# Builds and runs every test: once as a Release build, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then each fuzz target for a short run; then the Windows program's,
+# cross-built and run under Wine. Every build treats warnings as errors. The last lines say
+# which Wine ran the Windows tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/lib.sh"
+stage "Checking the packages the build and the tests need"
 "$root/scripts/setup-deps.sh"
 
-echo "== Tests"
-"$root/scripts/build.sh" build-test
+# A Release build, as a packager's or a user's first build is; its warnings are errors here.
+stage "Tests: building (Release)"
+"$root/scripts/build.sh" build-test -DCMAKE_BUILD_TYPE=Release
+stage "Tests: running"
 ctest --test-dir "$root/build-test" --output-on-failure -j2
 
-echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+stage "Tests under AddressSanitizer and UndefinedBehaviorSanitizer: building"
 "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+stage "Tests under AddressSanitizer and UndefinedBehaviorSanitizer: running"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j2
 
-echo "== Fuzz targets, a short run each"
+stage "Fuzz targets, a short run each"
 "$root/scripts/fuzz.sh" 10
 
+stage "The Windows program"
 "$root/scripts/test-windows.sh"
+
+echo
+echo "All tests passed. Windows tests: $(cat "$root/build-win/wine-used.txt")"
