@@ -9,8 +9,6 @@ find_program(VANTREL_SCDOC scdoc)
 
 set(VANTREL_APP_ID org.vantrel.Vantrel)
 set(VANTREL_SETTINGS_FILE /etc/vantrel/settings.reg)
-set(VANTREL_SCREENSHOT_URL "https://vantrel.org/docs" CACHE STRING
-    "Where the metainfo's screenshots (docs/*.png) are published")
 file(STRINGS ${PROJECT_SOURCE_DIR}/res/version_info.h VANTREL_VERSION_LINE
      REGEX "kVersionString = \"")
 string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" VANTREL_VERSION_STRING "${VANTREL_VERSION_LINE}")
@@ -63,7 +61,6 @@ function(vantrel_install_configured source name destination)
     set(VANTREL_BINDIR \"${bindir}\")
     set(VANTREL_APP_ID ${VANTREL_APP_ID})
     set(VANTREL_SETTINGS_FILE ${VANTREL_SETTINGS_FILE})
-    set(VANTREL_SCREENSHOT_URL \"${VANTREL_SCREENSHOT_URL}\")
     set(VANTREL_VERSION_STRING ${VANTREL_VERSION_STRING})
     configure_file(${source} ${installed} @ONLY)")
   install(FILES ${installed} DESTINATION ${destination})

@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (line.action == qt::CommandLine::Action::Version) {
-        std::printf("vantrel %.*s\n", static_cast<int>(res::kVersionString.size()),
-                    res::kVersionString.data());
+        std::printf("vantrel %.*s\n%.*s\n", static_cast<int>(res::kVersionString.size()),
+                    res::kVersionString.data(), static_cast<int>(res::kLicenceLine.size()),
+                    res::kLicenceLine.data());
         return 0;
     }
 

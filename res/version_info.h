@@ -17,6 +17,9 @@ struct FileVersion {
 inline constexpr FileVersion kFileVersion = {2, 0, 0, 1};
 inline constexpr FileVersion kProductVersion = kFileVersion;
 inline constexpr std::string_view kVersionString = "2.01";
+// The second line of the Linux programs' --version; the Windows version block keeps its own text.
+inline constexpr std::string_view kLicenceLine =
+    "Licence: GNU General Public License, version 2 or later (GPL-2.0-or-later)";
 inline constexpr std::uint16_t kVersionLanguage = 0x0409;  // US English
 inline constexpr std::uint16_t kVersionCodePage = 1200;    // Unicode
 inline constexpr std::string_view kFileDescription = "Vantrel for VXC812-07 Clock Generator";

@@ -46,7 +46,9 @@ TEST(CtlHelp, UsageOnStandardOutputWithTheBoardOptionsAndTheExitStatus) {
     }
     CtlRunner ctl;
     EXPECT_EQ(ctl.run({"--version"}), 0);
-    EXPECT_EQ(ctl.console.out(), "vantrelctl 2.01\n");
+    EXPECT_EQ(ctl.console.out(),
+              "vantrelctl 2.01\n"
+              "Licence: GNU General Public License, version 2 or later (GPL-2.0-or-later)\n");
 }
 
 struct ErrorCase {

@@ -339,7 +339,8 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
         return kExitOk;
     }
     if (command.version) {
-        env.console.out("vantrelctl " + std::string(res::kVersionString) + "\n");
+        env.console.out("vantrelctl " + std::string(res::kVersionString) + "\n" +
+                        std::string(res::kLicenceLine) + "\n");
         return kExitOk;
     }
     if (command.command == Command::ClearGuard) {

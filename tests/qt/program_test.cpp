@@ -36,7 +36,15 @@ constexpr char kCautionOff[] =
     "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Korvane\\25]\r\n\"Caution\"=dword:00000000\r\n";
 
 const RunRow kRun[] = {
-    {"version", {"--version"}, nullptr, 0, "vantrel 2.01\n", "", false, false, nullptr},
+    {"version",
+     {"--version"},
+     nullptr,
+     0,
+     "vantrel 2.01\nLicence: GNU General Public License, version 2 or later (GPL-2.0-or-later)\n",
+     "",
+     false,
+     false,
+     nullptr},
     {"help", {"--help"}, nullptr, 0, "pauses=real|instant", "", false, false, nullptr},
     {"unknown_option", {"--frobnicate"}, nullptr, 2, "", "'--frobnicate'", false, false, nullptr},
     {"settings_needs_a_file",
