@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages Vantrel needs, only when one is missing:
 #   setup-deps.sh run       what building and running the programs needs
 #   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)
+#   setup-deps.sh kernel    the static i686 vantrelctl and its test in a booted 686 kernel
 #   setup-deps.sh           what building and running need, and what the tests need
 set -euo pipefail
 
@@ -20,8 +21,14 @@ test_packages+=(wine64 g++-mingw-w64-x86-64-win32)
 package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3
                   qt6-base-dev scdoc systemd udev bash-completion)
 
+# scripts/build-static-i686.sh and scripts/test-kernel.sh: the i686 cross compiler with its static
+# C library, QEMU's PC emulators, and cpio for the initramfs.
+kernel_packages=(cmake ninja-build g++-i686-linux-gnu scdoc python3 file qemu-user
+                 qemu-system-x86 cpio)
+
 case "${1:-all}" in
     run) packages=("${run_packages[@]}") ;;
+    kernel) packages=("${kernel_packages[@]}") ;;
     package) packages=("${package_packages[@]}") ;;
     *) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 esac
