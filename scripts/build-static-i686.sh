@@ -26,7 +26,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTREL_MODULES_LOAD_DIR:STRING=lib/modules-load.d \
     -DVANTREL_BASH_COMPLETION_DIR:STRING=share/bash-completion/completions \
     -DVANTREL_FISH_COMPLETION_DIR:STRING=share/fish/vendor_completions.d >/dev/null
-cmake --build "$build" -j2
+# Only what the tarball and the kernel boot need.
+cmake --build "$build" -j2 --target vantrelctl vantrel_kernel_node_check vantrel_man_pages
 
 stage="$build/stage"
 rm -rf "$stage"

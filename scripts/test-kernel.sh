@@ -16,8 +16,20 @@ stage() { echo "== $*"; }
 stage "packages"
 "$root/scripts/setup-deps.sh" kernel
 
+# One line that cannot be missed, the closing count, and out.
+give_up() {
+    echo "FAIL: $*"
+    echo "0 passed, 1 failed"
+    exit 1
+}
+
 stage "static vantrelctl for i686"
-"$root/scripts/build-static-i686.sh" "$work/dist" | tail -n 1
+mkdir -p "$work"
+if ! "$root/scripts/build-static-i686.sh" "$work/dist" >"$work/static.log" 2>&1; then
+    tail -n 40 "$work/static.log"
+    give_up "the static i686 build failed; its log is $work/static.log"
+fi
+tail -n 1 "$work/static.log"
 build="$root/build-static-i686"
 
 stage "Debian 12 i386 kernel and busybox"
@@ -33,12 +45,12 @@ if [ -z "$kernel_deb" ] || [ -z "$busybox_deb" ]; then
     package="$(apt-cache "${apt_i386[@]}" search --names-only '^linux-image-6\.1\.0-[0-9]+-686$' \
                2>/dev/null | cut -d' ' -f1 | sort -V | tail -n 1)"
     if [ -z "$package" ]; then
-        echo "FAIL: THE DEBIAN i386 PACKAGE INDEX COULD NOT BE FETCHED: no 686 kernel to boot (see $cache/update.log)"
-        echo "0 passed, 1 failed"
-        exit 1
+        give_up "THE DEBIAN i386 PACKAGE INDEX COULD NOT BE FETCHED: no 686 kernel to boot (see $cache/update.log)"
     fi
-    (cd "$cache/debs" && rm -f ./*.deb &&
-     apt-get "${apt_i386[@]}" download "$package" busybox-static >/dev/null)
+    if ! (cd "$cache/debs" && rm -f ./*.deb &&
+          apt-get "${apt_i386[@]}" download "$package" busybox-static >"$cache/download.log" 2>&1); then
+        give_up "THE DEBIAN i386 PACKAGES $package AND busybox-static COULD NOT BE DOWNLOADED (see $cache/download.log)"
+    fi
     kernel_deb="$(ls "$cache"/debs/linux-image-6.1.0-*-686_*.deb | sort -V | tail -n 1)"
     busybox_deb="$(ls "$cache"/debs/busybox-static_*.deb | tail -n 1)"
 fi
@@ -56,8 +68,9 @@ modules="$(ls -d "$work"/kernel/lib/modules/*)"
 initramfs="$work/initramfs"
 mkdir -p "$initramfs"/{bin,dev,proc,sys,tmp,etc,root,modules}
 cp "$work/busybox/bin/busybox" "$initramfs/bin/busybox"
-cp "$build/vantrelctl" "$initramfs/bin/vantrelctl"
-cp "$build/tests/kernel/vantrel_kernel_node_check" "$initramfs/bin/"
+i686-linux-gnu-strip -o "$initramfs/bin/vantrelctl" "$build/vantrelctl"
+i686-linux-gnu-strip -o "$initramfs/bin/vantrel_kernel_node_check" \
+    "$build/tests/kernel/vantrel_kernel_node_check"
 cp "$root/tests/kernel/init.sh" "$initramfs/init"
 chmod +x "$initramfs/init"
 printf 'root:x:0:0:root:/root:/bin/sh\nanna:x:1000:1000:Anna:/home/anna:/bin/sh\n' \
@@ -71,11 +84,7 @@ add_module() {
     local name="$1" file dep
     grep -qx "$name" "$initramfs/modules/order" && return 0
     file="$(find "$modules/kernel/drivers/i2c" -name "$name.ko" | head -n 1)"
-    if [ -z "$file" ]; then
-        echo "FAIL: module $name is not in $(basename "$kernel_deb")"
-        echo "0 passed, 1 failed"
-        exit 1
-    fi
+    [ -n "$file" ] || give_up "module $name is not in $(basename "$kernel_deb")"
     for dep in $(strings -a "$file" | sed -n 's/^depends=//p' | tr ',' ' '); do
         add_module "$dep"
     done
