@@ -3,6 +3,7 @@
 #   setup-deps.sh run       what building and running the programs needs
 #   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)
 #   setup-deps.sh check     what checking the installed package needs (scripts/check-package.sh)
+#   setup-deps.sh kernel    the static i686 vantrelctl and its test in a booted 686 kernel
 #   setup-deps.sh           what building and running need, and what the tests need
 # A package index that cannot be fetched (a mirror mid-sync) is not fatal by itself: the script
 # fails only when a needed package cannot be installed, and names it. 32-bit Wine is wanted only
@@ -29,13 +30,19 @@ package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config p
 check_packages=(lintian desktop-file-utils appstream mandoc libxml2-utils systemd man-db
                 bash-completion polkitd)
 
+# scripts/build-static-i686.sh and scripts/test-kernel.sh: the i686 cross compiler with its static
+# C library, QEMU's PC emulators, and cpio for the initramfs.
+kernel_packages=(cmake ninja-build g++-i686-linux-gnu scdoc python3 file qemu-user
+                 qemu-system-x86 cpio)
+
 want_wine32=0
 case "${1:-all}" in
     run) packages=("${run_packages[@]}") ;;
+    kernel) packages=("${kernel_packages[@]}") ;;
     package) packages=("${package_packages[@]}") ;;
     check) packages=("${check_packages[@]}") ;;
     all) packages=("${run_packages[@]}" "${test_packages[@]}"); want_wine32=1 ;;
-    *) echo "setup-deps.sh: unknown set '$1' (run, package, check or none)" >&2; exit 2 ;;
+    *) echo "setup-deps.sh: unknown set '$1' (run, package, check, kernel or none)" >&2; exit 2 ;;
 esac
 
 sudo=""

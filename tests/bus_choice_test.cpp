@@ -21,7 +21,8 @@ namespace {
 using test::PrintTo;
 
 // What sysfs shows of the hub's SMBus function.
-enum class Hub : unsigned char { None, Unbound, OtherDriver, Bound, BoundNoI2cDev };
+// None: the function is hidden, its bridge there; NoHubAtAll: neither.
+enum class Hub : unsigned char { None, NoHubAtAll, Unbound, OtherDriver, Bound, BoundNoI2cDev };
 
 // How the adapter's node answers.
 enum class Node : unsigned char {
@@ -44,6 +45,11 @@ SmbusSysfs sysfs_of(Hub hub) {
         case Hub::None:
             sysfs.function.reset();
             sysfs.adapter.reset();
+            break;
+        case Hub::NoHubAtAll:
+            sysfs.function.reset();
+            sysfs.adapter.reset();
+            sysfs.hub_bridge = false;
             break;
         case Hub::Unbound:
             sysfs.function->driver.clear();
@@ -183,6 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {"no I2C adapter", "race", "modprobe i2c-i801"}},
         // The kernel path asked for where the kernel does not hold the hub.
         ChoiceRow{"ForcedKernelNoHub", Kernel, None, Opens, kRefused, {"--bus kernel"}},
+        // No hub of ours at all: the ports would find nothing either, so no advice to try them.
+        ChoiceRow{"ForcedKernelNoHubAtAll",
+                  Kernel,
+                  NoHubAtAll,
+                  Opens,
+                  kRefused,
+                  {"so the kernel path cannot be used."}},
         ChoiceRow{"ForcedKernelUnbound",
                   Kernel,
                   Unbound,

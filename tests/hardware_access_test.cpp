@@ -39,8 +39,16 @@ struct Machine {
         fake.accounts = {kAlice};
         std::filesystem::create_directories(function());
         resource("0x000000000000e800 0x000000000000e80f 0x0000000000040101\n");
+        ids(function(), "0x8086\n", "0x2443\n");  // 82801BA SMBus function
+        std::filesystem::create_directories(bridge());
+        ids(bridge(), "0x8086\n", "0x2440\n");  // its bridge
     }
     std::string function() const { return dir / "bus/pci/devices/0000:00:1f.3"; }
+    std::string bridge() const { return dir / "bus/pci/devices/0000:00:1f.0"; }
+    static void ids(const std::string& where, const char* vendor, const char* device) {
+        test::write_file(where + "/vendor", vendor);
+        test::write_file(where + "/device", device);
+    }
     void resource(const std::string& bar4) {
         std::string text;
         for (int i = 0; i < 4; ++i) {
@@ -77,6 +85,7 @@ struct RefusalCase {
     const char* label;
     void (*arrange)(Machine& m);
     std::vector<const char*> said;
+    const char* never_said = nullptr;
 };
 
 class Refusal : public ::testing::TestWithParam<RefusalCase> {};
@@ -94,6 +103,9 @@ TEST_P(Refusal, NamesTheCauseAndLeavesNoPortReachable) {
     EXPECT_FALSE(access.lock.held());
     for (const char* part : GetParam().said) {
         EXPECT_NE(error.find(part), std::string::npos) << "no \"" << part << "\" in: " << error;
+    }
+    if (GetParam().never_said != nullptr) {
+        EXPECT_EQ(error.find(GetParam().never_said), std::string::npos) << error;
     }
     EXPECT_TRUE(note.empty()) << note;
     expect_nothing_granted(m, io);
@@ -119,6 +131,25 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OtherDriverBound",
                     [](Machine& m) { m.bind("vfio-pci"); },
                     {"vfio-pci driver", "/sys/bus/pci/drivers/vfio-pci/unbind"}},
+        // ICH9 with the kernel's driver bound: the hub is the cause, and unbinding would not help.
+        RefusalCase{"UnsupportedHubWithDriver",
+                    [](Machine& m) {
+                        Machine::ids(m.function(), "0x8086\n", "0x2930\n");
+                        m.bind("i801_smbus");
+                    },
+                    {"0000:00:1f.3 (8086:2930) is not that of a hub Vantrel supports", "82801BA"},
+                    "unbind"},
+        // A PC without an Intel hub: the cause, and no controller named where there is none.
+        RefusalCase{"NoHubOfOurs",
+                    [](Machine& m) {
+                        std::filesystem::remove_all(m.function());
+                        std::filesystem::remove_all(m.bridge());
+                        const std::string host = m.dir / "bus/pci/devices/0000:00:00.0";
+                        std::filesystem::create_directories(host);
+                        Machine::ids(host, "0x8086\n", "0x1237\n");  // i440FX
+                    },
+                    {"no hub Vantrel supports", "82801BA"},
+                    "1f"},
         RefusalCase{"NotRoot",
                     [](Machine& m) {
                         m.fake.raw_io = false;
@@ -148,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct GrantCase {
     const char* label;
-    const char* bar4;  // nullptr: the function is not in sysfs at all
+    const char* bar4;  // nullptr: the function is hidden; "no list": no PCI devices listed
     Ranges granted;
     const char* note;  // "" for none
 };
@@ -159,6 +190,8 @@ TEST_P(Grants, ReachOnlyTheBlockTheKernelAssigned) {
     Machine m;
     if (GetParam().bar4 == nullptr) {
         std::filesystem::remove_all(m.function());
+    } else if (std::string(GetParam().bar4) == "no list") {
+        std::filesystem::remove_all(m.dir / "bus/pci/devices");
     } else {
         m.resource(GetParam().bar4);
     }
@@ -210,6 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0xCF8, 0xD00}, {0x400, 0x420}},
                   ""},
         GrantCase{"FunctionHidden", nullptr, kPciOnly, "assigned no I/O block"},
+        // No PCI list to go by (a container): port discovery decides, and no controller is named.
+        GrantCase{"NoPciList", "no list", kPciOnly, ""},
         GrantCase{"MemoryRange", "0x00000000fe000000 0x00000000fe00000f 0x0000000000040200\n",
                   kPciOnly, "assigned no I/O block"},
         GrantCase{"Unassigned", "0x0000000000000000 0x000000000000000f 0x0000000000040101\n",

@@ -347,7 +347,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "/a/.config/vantrel/settings.reg"},
         PathSourceCase{"RelativeHomeIgnored", nullptr, "h", "/a",
                        "/a/.config/vantrel/settings.reg"},
-        PathSourceCase{"NothingAtAll", nullptr, nullptr, "", ""}),
+        PathSourceCase{"NothingAtAll", nullptr, nullptr, "", ""},
+        PathSourceCase{"RootHome", nullptr, "/", "/a", "/.config/vantrel/settings.reg"},
+        PathSourceCase{"TrailingSlashes", "/x//", "/h", "/a", "/x/vantrel/settings.reg"},
+        PathSourceCase{"RootAccountHome", nullptr, nullptr, "/", "/.config/vantrel/settings.reg"}),
     test::ByLabel());
 
 }  // namespace

@@ -126,5 +126,31 @@ INSTANTIATE_TEST_SUITE_P(
                  false}),
     test::ByLabel());
 
+// The hub's bridge tells a function the firmware hid from a machine without a hub of ours.
+struct BridgeRow {
+    const char* label;
+    std::uint16_t vendor;  // 0: no function at 1f.0
+    std::uint16_t device;
+    bool hub_bridge;
+};
+
+class HubBridge : public ::testing::TestWithParam<BridgeRow> {};
+
+TEST_P(HubBridge, IsOnlyThatOfASupportedHub) {
+    SysfsTree tree;
+    if (GetParam().vendor != 0) {
+        tree.add_pci_function("1f.0", GetParam().vendor, GetParam().device);
+    }
+    EXPECT_EQ(read_smbus_sysfs(tree.root()).hub_bridge, GetParam().hub_bridge);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bridges, HubBridge,
+                         ::testing::Values(BridgeRow{"Ich82801AA", kIntel, 0x2410, true},
+                                           BridgeRow{"Ich82801BA", kIntel, 0x2440, true},
+                                           BridgeRow{"Ich9IsNotOurs", kIntel, 0x2918, false},
+                                           BridgeRow{"OtherVendor", 0x10DE, 0x2440, false},
+                                           BridgeRow{"NoBridge", 0, 0, false}),
+                         test::ByLabel());
+
 }  // namespace
 }  // namespace vantrel::platform

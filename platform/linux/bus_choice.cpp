@@ -160,10 +160,14 @@ BusChoice plan_bus(BusRequest request, const SmbusSysfs& sysfs) {
 
     if (!sysfs.function) {
         if (request == BusRequest::Kernel) {
+            // Port discovery can reach only a function the firmware hid on a hub of ours.
             return refuse(
-                "The kernel sees no supported SMBus controller (the SMBus function of an Intel "
-                "82801AA, 82801AB or 82801BA), so the kernel path cannot be used; leave out "
-                "--bus kernel to look for the hub through direct port access.");
+                std::string("The kernel sees no supported SMBus controller (the SMBus function "
+                            "of an Intel 82801AA, 82801AB or 82801BA), so the kernel path "
+                            "cannot be used") +
+                (sysfs.hub_bridge ? "; leave out --bus kernel to look for the hub through "
+                                    "direct port access."
+                                  : "."));
         }
         return ports("the kernel sees no supported SMBus controller");
     }

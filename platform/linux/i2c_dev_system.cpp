@@ -1,10 +1,10 @@
 #include "platform/linux/i2c_dev_system.h"
 
+#include "platform/linux/account_lookup.h"
+
 #include <cerrno>
-#include <vector>
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -35,14 +35,7 @@ std::string RealI2cDevSystem::node_group(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) {
         return {};
     }
-    std::vector<char> buffer(16384);
-    struct group entry {};
-    struct group* found = nullptr;
-    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
-        found == nullptr) {
-        return std::to_string(info.st_gid);
-    }
-    return found->gr_name;
+    return lookup_group_name(info.st_gid).value_or(std::to_string(info.st_gid));
 }
 
 }  // namespace vantrel::platform

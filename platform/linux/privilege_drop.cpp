@@ -1,14 +1,14 @@
 #include "platform/linux/privilege_drop.h"
 
+#include "platform/linux/account_lookup.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
 
-#include <grp.h>
 #include <linux/capability.h>
-#include <pwd.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -48,44 +48,16 @@ std::optional<std::string> system_environment(const char* name) {
     return std::string(value);
 }
 
-bool account_from(int result, const passwd* found, UserAccount& account) {
-    if (result != 0 || found == nullptr) {
-        return false;
-    }
-    account.name = found->pw_name != nullptr ? found->pw_name : "";
-    account.uid = found->pw_uid;
-    account.gid = found->pw_gid;
-    account.home = found->pw_dir != nullptr ? found->pw_dir : "";
-    return true;
-}
-
-std::vector<char> passwd_buffer() {
-    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    return std::vector<char>(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-}
-
 bool system_account_by_uid(unsigned uid, UserAccount& account) {
-    std::vector<char> buffer = passwd_buffer();
-    passwd entry{};
-    passwd* found = nullptr;
-    const int result = ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
-    return account_from(result, found, account);
+    return lookup_account_by_uid(uid, account);
 }
 
 bool system_account_by_name(const std::string& name, UserAccount& account) {
-    std::vector<char> buffer = passwd_buffer();
-    passwd entry{};
-    passwd* found = nullptr;
-    const int result = ::getpwnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found);
-    return account_from(result, found, account);
+    return lookup_account_by_name(name, account);
 }
 
 int system_set_groups(const UserAccount& account) {
-    if (!account.name.empty()) {
-        return ::initgroups(account.name.c_str(), account.gid);
-    }
-    const gid_t only = account.gid;
-    return ::setgroups(1, &only);
+    return set_account_groups(account);
 }
 
 int system_set_gid(unsigned gid) {

@@ -1,42 +1,43 @@
 #include "platform/linux/settings_path.h"
 
-#include <pwd.h>
+#include "platform/linux/account_lookup.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
-#include <vector>
 
 namespace vantrel::platform {
 
 namespace {
 
 std::string account_home() {
-    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-        found == nullptr || found->pw_dir == nullptr) {
-        return {};
-    }
-    return found->pw_dir;
+    UserAccount account;
+    return lookup_account_by_uid(::getuid(), account) ? account.home : std::string();
 }
 
 bool usable_base(const char* dir) {
     return dir != nullptr && dir[0] == '/';
 }
 
+// The base without its trailing slashes, so that a HOME of "/" gives "/.config", not "//.config".
+std::string under(std::string base, const char* rest) {
+    while (!base.empty() && base.back() == '/') {
+        base.pop_back();
+    }
+    return base + rest;
+}
+
 }  // namespace
 
 std::string settings_path_from(const SettingsPathSources& sources) {
     if (usable_base(sources.xdg_config_home)) {
-        return std::string(sources.xdg_config_home) + "/vantrel/settings.reg";
+        return under(sources.xdg_config_home, "/vantrel/settings.reg");
     }
     if (usable_base(sources.home)) {
-        return std::string(sources.home) + "/.config/vantrel/settings.reg";
+        return under(sources.home, "/.config/vantrel/settings.reg");
     }
     if (usable_base(sources.account_home.c_str())) {
-        return sources.account_home + "/.config/vantrel/settings.reg";
+        return under(sources.account_home, "/.config/vantrel/settings.reg");
     }
     return {};
 }

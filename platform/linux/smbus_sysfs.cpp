@@ -174,6 +174,13 @@ SmbusSysfs read_smbus_sysfs(const std::string& sysfs_root) {
         break;
     }
 
+    const fs::path bridge = root / "bus" / "pci" / "devices" / "0000:00:1f.0";
+    const auto vendor = read_hex(bridge / "vendor");
+    const auto device = read_hex(bridge / "device");
+    found.hub_bridge = vendor && device && *vendor <= 0xFFFF && *device <= 0xFFFF &&
+                       chipset_kind_from_id(static_cast<std::uint32_t>(*device << 16 | *vendor)) !=
+                           ChipsetKind::None;
+
     std::error_code error;
     found.i2c_dev_loaded = fs::is_directory(root / "class" / "i2c-dev", error);
     return found;

@@ -33,6 +33,9 @@ struct SmbusSysfs {
     std::optional<SmbusAdapter> adapter;
     // Whether the i2c-dev module is there to give adapters their /dev/i2c-N nodes.
     bool i2c_dev_loaded = false;
+    // Whether a supported hub's bridge (bus 0, device 31, function 0) is there: without a
+    // function, the firmware hid it, and only port discovery can reach it.
+    bool hub_bridge = false;
 };
 
 // Reads bus/pci/devices, bus/i2c/devices and class/i2c-dev under `sysfs_root` ("/sys" on a

@@ -108,6 +108,12 @@ int SimulatedI2cDev::smbus(void* arg) {
     }
     i2c_smbus_data& data = *args.data;
     const TransferKind kind = kind_of(args.read_write, args.size);
+    // The ICH driver refuses a block write's count outside 1..32 before the transaction starts,
+    // whatever the address: nothing reaches the wire.
+    if (kind == TransferKind::BlockWrite &&
+        (data.block[0] < 1 || data.block[0] > I2C_SMBUS_BLOCK_MAX)) {
+        return -EPROTO;
+    }
     const auto wire_address =
         static_cast<std::uint8_t>(address_ << 1 | (args.read_write == I2C_SMBUS_READ ? 1 : 0));
     records_.push_back(TransferRecord{kind, wire_address, args.command, {}, false});
@@ -186,9 +192,6 @@ int SimulatedI2cDev::smbus(void* arg) {
         }
         case TransferKind::BlockWrite: {
             const std::uint8_t count = data.block[0];
-            if (count < 1 || count > I2C_SMBUS_BLOCK_MAX) {
-                return -EINVAL;
-            }
             const std::vector<std::uint8_t> bytes(data.block + 1, data.block + 1 + count);
             record.data = bytes;
             if (drop_write) {

@@ -16,7 +16,7 @@ namespace vantrel::sim {
 
 // The kernel's i2c-dev interface in front of a simulated SMBus: one node, its I2C_FUNCS,
 // I2C_SLAVE and I2C_SMBUS ioctls answered as the ICH driver answers them (a NAK is ENXIO, a
-// block count outside 1..32 is EPROTO on reads and EINVAL on writes), the transactions routed to
+// block count outside 1..32 is EPROTO, a write's refused before it starts), the transactions routed to
 // the device at the selected address. Used by the tests and by the simulated board's kernel
 // path; injected faults turn into the errors the kernel reports for them.
 class SimulatedI2cDev : public platform::I2cDevSystem {

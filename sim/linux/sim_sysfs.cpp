@@ -24,6 +24,7 @@ platform::SmbusSysfs simulated_smbus_sysfs(std::uint32_t hub_id, std::uint16_t i
     function.io_base = io_base;
     char name[40];
     std::snprintf(name, sizeof name, "SMBus I801 adapter at %04x", unsigned{io_base});
+    sysfs.hub_bridge = true;
     sysfs.function = function;
     sysfs.adapter = platform::SmbusAdapter{0, name, function};
     return sysfs;
