@@ -232,8 +232,13 @@ void Regedit4Document::set_dword(std::string_view key, std::string_view name, st
     if (doc.back().kind != Entry::Kind::Blank) {
         doc.push_back(Entry{Entry::Kind::Blank, {""}, {}, {}, {}});
     }
-    doc.push_back(
-        Entry{Entry::Kind::Section, {"[" + std::string(key) + "]"}, std::string(key), {}, {}});
+    // Built by appends: GCC 12 at -O3 warns (-Wrestrict) on the inlined operator+ chain.
+    std::string header;
+    header.reserve(key.size() + 2);
+    header.push_back('[');
+    header.append(key);
+    header.push_back(']');
+    doc.push_back(Entry{Entry::Kind::Section, {std::move(header)}, std::string(key), {}, {}});
     doc.push_back(std::move(added));
     doc.push_back(Entry{Entry::Kind::Blank, {""}, {}, {}, {}});
 }
