@@ -144,7 +144,8 @@ if(VANTREL_SCDOC AND Python3_Interpreter_FOUND)
                      ${PROJECT_BINARY_DIR}/man/vantrelctl.1
                      --bash ${VANTREL_DIST}/completions/vantrelctl.bash
                      --zsh ${VANTREL_DIST}/completions/_vantrelctl
-                     --fish ${VANTREL_DIST}/completions/vantrelctl.fish)
+                     --fish ${VANTREL_DIST}/completions/vantrelctl.fish
+                     --exit-constants ${PROJECT_SOURCE_DIR}/app/cli/vantrelctl.h)
     if(TARGET vantrel)
       add_test(NAME Docs.VantrelHelpMatchesManPage
                COMMAND Python3::Interpreter ${check} $<TARGET_FILE:vantrel>

@@ -258,6 +258,67 @@ TEST(RegFileUnusable, DirectoryGoneAfterOpeningFailsTheChange) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Directories: made by the first write when the registry may make them, never by an open or a
+// read.
+
+struct DirectoryCase {
+    const char* label;
+    DirectoryCreation creation;
+    bool opens;           // a key is given
+    bool written;         // a write after a failed read makes the directory and the file
+    const char* problem;  // after opening, with "{dir}" for the missing directory
+};
+
+class RegFileDirectory : public ::testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(RegFileDirectory, MadeOnlyByAWriteThatMayMakeIt) {
+    const DirectoryCase& row = GetParam();
+    TempDir dir;
+    const std::string missing = dir / "config/vantrel";
+    RegFileRegistry registry(missing + "/settings.reg", row.creation);
+    RegistryKey* key = open_key(registry);
+    std::string problem = row.problem;
+    if (const std::size_t at = problem.find("{dir}"); at != std::string::npos) {
+        problem.replace(at, 5, missing);
+    }
+    EXPECT_EQ(registry.problem(), problem);
+    ASSERT_EQ(key != nullptr, row.opens);
+    if (key != nullptr) {
+        std::uint32_t value = 0;
+        EXPECT_FALSE(key->query_dword("REG11", value));
+        EXPECT_EQ(registry.finding(), FileFinding::Absent);
+        EXPECT_FALSE(file_exists(dir / "config")) << "made by an open or a read";
+        EXPECT_EQ(key->set_dword("REG11", 0x85), row.written) << registry.problem();
+    }
+    EXPECT_EQ(file_exists(missing + "/settings.reg"), row.written);
+    EXPECT_EQ(file_exists(dir / "config"), row.written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Policies, RegFileDirectory,
+    ::testing::Values(DirectoryCase{"Created", DirectoryCreation::CreateWhenMissing, true, true,
+                                    ""},
+                      DirectoryCase{"MustExist", DirectoryCreation::MustExist, false, false,
+                                    "its directory {dir} does not exist"}),
+    test::ByLabel());
+
+TEST(RegFileValues, SaysWhichValueIsMissingOrTooLong) {
+    TempDir dir;
+    const std::string path = dir / "settings.reg";
+    write_file(path, kHeader + "\"REG13\"=hex:1f,00,00,00,00,00,00,00\r\n");
+    RegFileRegistry registry(path);
+    RegistryKey* key = open_key(registry);
+    ASSERT_NE(key, nullptr);
+    std::uint32_t value = 0;
+    EXPECT_FALSE(key->query_dword("REG11", value));
+    EXPECT_FALSE(key->query_dword("reg13", value));
+    EXPECT_EQ(registry.finding(), FileFinding::Parsed);
+    EXPECT_EQ(registry.value_problem("REG11"), "REG11 is not there");
+    EXPECT_EQ(registry.value_problem("REG13"), "reg13 holds 8 bytes, more than the 4 of a DWORD");
+    EXPECT_EQ(registry.value_problem("REG00"), "");
+}
+
+// ---------------------------------------------------------------------------------------------
 // Crash safety: a writer killed just before its rename leaves the old file whole.
 
 struct CrashCase {

@@ -132,7 +132,7 @@ TEST_P(CtlDryRun, PrintsTheWritesTheCommandMakesAndSendsNone) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Commands, CtlDryRun, ::testing::Values(
     PlanCase{"EverySetting", "", "", {"set", "--cpu-ext", "150", "--delay-pci", "300ps", "--delay-3v66", "450ps", "--spread", "on", "--depth", "5", "--model", "3"}},
-    PlanCase{"NothingGiven", "", "", {"set"}},
+    PlanCase{"NothingChanges", "", "", {"set", "--spread", "off"}},
     PlanCase{"SpreadOff", "", ",spread=on", {"set", "--spread", "off"}},
     PlanCase{"StepsUp", "", "", {"set", "--cpu-ext", "150", "--step", "5"}},
     PlanCase{"StepsDown", "", ",dividers=4/3", {"set", "--cpu-ext", "90", "--step", "4"}},
@@ -178,11 +178,11 @@ TEST_P(CtlDryRunRefusal, AsTheApplyWouldAndWithoutWriting) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Requests, CtlDryRunRefusal, ::testing::Values(
-    RefusalCase{"OutOfRange", "", {"set", "--cpu-ext", "260", "--step", "5"}, 1, "Error: Invalid Frequency"},
-    RefusalCase{"NoChip", ",fault=device-error:block-read", {"set"}, 1, "Error: Cannot Find VXC812-07 Clock Generator!"},
+    RefusalCase{"OutOfRange", "", {"set", "--cpu-ext", "260", "--step", "5"}, 2, "Error: Invalid Frequency"},
+    RefusalCase{"NoChip", ",fault=device-error:block-read", {"set", "--cpu-ext", "140"}, 1, "Error: Cannot Find VXC812-07 Clock Generator!"},
     // Detection never reads REG17, so the dry run must, before it can work out the latch.
     RefusalCase{"UnreadRegister", ",fault=timeout:word-read:reg=17", {"set", "--cpu-ext", "140"}, 1, "vantrelctl: dry run: REG17 could not be read, so what the apply would write cannot be worked out (the word read of REG17 timed out and was killed (SMBus timeout))", false},
-    RefusalCase{"NoSavedSet", "", {"load", "--settings", "/nonexistent/settings.reg"}, 1, "Error: Settings Data Crushed!"}),
+    RefusalCase{"NoSavedSet", "", {"load", "--settings", "/nonexistent-vantrel-settings.reg"}, 2, "Error: Settings Data Crushed!"}),
     test::ByLabel());
 // clang-format on
 

@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, CtlStep, ::testing::Values(
     StepCase{"WithinOneStep", kInstant, {"--cpu-ext", "136", "--step", "5"}, 0, 1, 136.0, ""},
     StepCase{"ExactSteps", kInstant, {"--cpu-ext", "143", "--step", "5"}, 0, 2, 143.0, "vantrelctl: step 2 of 2: 143 MHz"},
     // A request the apply refuses is not stepped toward.
-    StepCase{"OutOfRange", kInstant, {"--cpu-ext", "260", "--step", "5"}, 1, 0, 133.0, "Error: Invalid Frequency"},
+    StepCase{"OutOfRange", kInstant, {"--cpu-ext", "260", "--step", "5"}, 2, 0, 133.0, "vantrelctl: the CPU external clock can be 100 to 250 MHz with this chip's dividers 3/3; 260 MHz was asked"},
     // The third workflow's commit fails: the chip stays at the second step's clock.
     StepCase{"FaultAtStepThree", kInstant + ",fault=device-error:word-write:reg=11:nth=3", {"--cpu-ext", "150", "--step", "5"}, 1, 3, 143.0, "vantrelctl: stopped at step 3 of 4: the CPU external clock is 143.0 MHz"},
     StepCase{"FaultAtTheLast", kInstant + ",fault=device-error:word-write:reg=11:nth=4", {"--cpu-ext", "150", "--step", "5"}, 1, 4, 148.0, "vantrelctl: stopped at the last step: the CPU external clock is 148.0 MHz"}),
@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(Sets, CtlLoadStep, ::testing::Values(
     // 128, 123, then the load at 120.
     LoadStepCase{"Down", "n=119", "hub=ba", 0, 3, 120.0},
     // Saved on a board with other straps: the load refuses it, so nothing moves.
-    LoadStepCase{"Refused", "dividers=4/3,n=149", "dividers=3/3", 1, 0, 133.0},
+    LoadStepCase{"Refused", "dividers=4/3,n=149", "dividers=3/3", 2, 0, 133.0},
     LoadStepCase{"Near", "n=134", "hub=ba", 0, 1, 135.0}),
     test::ByLabel());
 // clang-format on
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CtlConfirmNothingChanged, DoesNotAsk) {
     CtlRunner ctl;
     ctl.terminal.type("n");
-    EXPECT_EQ(ctl.run({kInstant, "set", "--confirm", "30"}), 0);
+    EXPECT_EQ(ctl.run({kInstant, "set", "--spread", "off", "--confirm", "30"}), 0);
     EXPECT_EQ(ctl.terminal.reads(), 0u);
 }
 
@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CtlThisMachine, ::testing::Values(
     AskCase{"NoTerminalButYes", {"-y", "set", "--cpu-ext", "150"}, false, {}, 0, true, nullptr},
     AskCase{"AnsweredYes", {"set", "--cpu-ext", "150"}, true, {"y"}, 0, true, kClockQuestion},
     AskCase{"AnsweredNo", {"load"}, true, {"n"}, 3, false, kClockQuestion},
-    AskCase{"NoAnswer", {"set"}, true, {}, 3, false, kClockQuestion},
+    AskCase{"NoAnswer", {"set", "--depth", "2"}, true, {}, 3, false, kClockQuestion},
     AskCase{"ShowAsksToo", {"show"}, true, {"yes"}, 0, true, kFindQuestion},
     // A dry run changes no clock, but finding the chip still writes to it.
     AskCase{"DryRunAsksToFind", {"set", "--cpu-ext", "150", "--dry-run"}, true, {"y"}, 0, true, kFindQuestion},
@@ -336,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(Boots, CtlBootGuard, ::testing::Values(
     BootCase{"GuardFromAHungRunStopsTheNext", "n=149", true, {{"hub=ba", 3, true, false}, {"hub=ba", 3, true, false}}},
     BootCase{"ClearGuardReArms", "n=149", true, {{"hub=ba", 3, true, false}, {"", 0, false, false}, {"hub=ba", 0, false, true}}},
     // A load that fails cleanly keeps the guard, saying why, until the user clears it.
-    BootCase{"FailedLoadKeepsTheGuard", "dividers=4/3", false, {{"dividers=3/3", 1, true, false}, {"hub=ba", 3, true, false}}},
+    BootCase{"FailedLoadKeepsTheGuard", "dividers=4/3", false, {{"dividers=3/3", 2, true, false}, {"hub=ba", 3, true, false}}},
     BootCase{"NothingFound", "n=149", false, {{"hub=none", 1, true, false}}}),
     test::ByLabel());
 // clang-format on
@@ -346,7 +346,7 @@ TEST(CtlBootGuardText, SaysWhyTheLoadIsSkipped) {
     ASSERT_EQ(ctl.run({kInstant + ",dividers=4/3", "save"}), 0);
     const std::vector<std::string> boot = {kInstant, "load", "--at-boot", "--state-dir",
                                            ctl.state_dir()};
-    EXPECT_EQ(ctl.run(boot), 1);
+    EXPECT_EQ(ctl.run(boot), 2);
     EXPECT_EQ(ctl.run(boot), 3);
     EXPECT_NE(ctl.console.err().find(
                   "vantrelctl: not loading the saved settings: the boot guard " + ctl.state_dir() +

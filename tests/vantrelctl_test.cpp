@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -125,6 +126,7 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
               "Clock generator   : VXC812-07 at SMBus address 0xD2\n"
               "CPU divider       : 4\n"
               "SDRAM divider     : 3\n"
+              "CPU external range: 75 to 180 MHz (CPU divider 4)\n"
               "PLL N, M          : 149, 31\n"
               "VCO               :  450.000 MHz\n"
               "CPU external      :  112.500 MHz\n"
@@ -150,7 +152,8 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
               "\"3v66\": \"150ps\"},\n"
               "  \"spread\": {\"enabled\": true, \"depth\": 2, \"model\": 5},\n"
               "  \"bus\": \"direct port I/O\",\n"
-              "  \"last_failure\": null\n"
+              "  \"last_failure\": null,\n"
+              "  \"cpu_ext_range_mhz\": {\"min\": 75, \"max\": 180}\n"
               "}\n");
 }
 
@@ -163,11 +166,17 @@ struct FailedCase {
 class CtlNothingFound : public ::testing::TestWithParam<FailedCase> {};
 
 TEST_P(CtlNothingFound, SaysWhatAndFails) {
-    for (const char* command : {"show", "dump", "set", "save", "load"}) {
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"show"},
+                                                    {"dump"},
+                                                    {"set", "--cpu-ext", "140"},
+                                                    {"save"},
+                                                    {"load"}}) {
         CtlRunner ctl;
-        EXPECT_EQ(ctl.run({GetParam().board, command}), 1) << command;
-        EXPECT_EQ(ctl.console.out(), "") << command;
-        EXPECT_EQ(ctl.messages(), std::vector<std::string>{GetParam().message}) << command;
+        std::vector<std::string> args = {GetParam().board};
+        args.insert(args.end(), command.begin(), command.end());
+        EXPECT_EQ(ctl.run(args), 1) << command[0];
+        EXPECT_EQ(ctl.console.out(), "") << command[0];
+        EXPECT_EQ(ctl.messages(), std::vector<std::string>{GetParam().message}) << command[0];
     }
 }
 
@@ -291,7 +300,12 @@ TEST_P(CtlSetIsRunSettings, SameTransfersAndMessages) {
     std::vector<std::string> args = {kInstant + (row.faults[0] ? "," : "") + row.faults, "set",
                                      "--no-verify"};
     args.insert(args.end(), row.set.begin(), row.set.end());
-    EXPECT_EQ(ctl.run(args), row.messages.empty() ? 0 : 1);
+    // A request out of range is a wrong argument; any other message a failure.
+    const int status = row.messages.empty() ? cli::kExitOk
+                       : row.messages == std::vector<std::string>{"Invalid Frequency"}
+                           ? cli::kExitUsage
+                           : cli::kExitFailed;
+    EXPECT_EQ(ctl.run(args), status);
     EXPECT_EQ(ctl.messages(), dialog_messages);
     const auto& expected = dialog.board.smbus().transfers();
     ASSERT_EQ(ctl.transfers.size(), expected.size());
@@ -307,7 +321,8 @@ void type_150(test::DialogHarness& h) {
 // Detection makes two block writes, one read of each register it uses and one write of REG10.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Choices, CtlSetIsRunSettings, ::testing::Values(
-    SetCase{"Nothing", {}, "", [](test::DialogHarness&) {}, {}},
+    // A choice the chip already has: the same whole apply as a click that changes nothing.
+    SetCase{"Nothing", {"--spread", "off"}, "", [](test::DialogHarness&) {}, {}},
     SetCase{"Everything", {"--cpu-ext", "140", "--delay-cpu", "150ps", "--delay-pci", "300ps", "--delay-sdram", "450ps", "--delay-3v66", "150ps", "--spread", "on", "--depth", "4", "--model", "6"}, "",
             [](test::DialogHarness& h) {
                 h.controls.set_check_state(IDC_SPREAD_ENABLE, kBstChecked);
@@ -347,7 +362,8 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
     CtlRunner ctl;
     if (row.saved_on != nullptr) {
         ASSERT_EQ(ctl.run({kInstant + "," + row.saved_on, "save"}), 0) << ctl.console.err();
-        EXPECT_EQ(ctl.console.err(), "vantrelctl: saved the chip's settings\n");
+        EXPECT_EQ(ctl.console.err(),
+                  "vantrelctl: saved the chip's settings to " + ctl.settings_path() + "\n");
         // The file holds the chip's registers, as the Linux program reads them.
         platform::RegFileRegistry registry(ctl.settings_path());
         RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
@@ -373,22 +389,24 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
 INSTANTIATE_TEST_SUITE_P(Sets, CtlSaveLoad, ::testing::Values(
     StoreCase{"BackAt150", "n=149", "hub=ba", 0, {}, "CPU external      :  150.000 MHz"},
     StoreCase{"WithDelaysAndSpread", "n=140,spread=on,depth=3,delay-sdram=450ps", "hub=ab", 0, {}, "CPU external      :  141.000 MHz"},
-    StoreCase{"NothingSaved", nullptr, "hub=ba", 1, {"Settings Data Crushed!"}, nullptr},
-    StoreCase{"OtherStraps", "dividers=4/3", "dividers=3/3", 1, {"Cannot Apply These Settings!"}, nullptr}),
+    StoreCase{"NothingSaved", nullptr, "hub=ba", 2, {"Settings Data Crushed!"}, nullptr},
+    StoreCase{"OtherStraps", "dividers=4/3", "dividers=3/3", 2, {"Cannot Apply These Settings!"}, nullptr}),
     test::ByLabel());
 // clang-format on
 
 TEST(CtlSaveLoad, NoSettingsFileIsSaid) {
     CtlRunner ctl;
-    test::write_file(ctl.dir / "file", "");
-    // A directory that cannot be made: a file stands where it should be.
-    const std::string path = ctl.dir / "file/settings.reg";
-    EXPECT_EQ(ctl.run({kInstant, "save", "--settings", path}), 1);
+    // The settings file cannot be used: a directory stands where it should be.
+    std::filesystem::create_directory(ctl.settings_path());
+    const std::string reason =
+        "vantrelctl: settings file " + ctl.settings_path() + ": it is not a regular file";
+    EXPECT_EQ(ctl.run({kInstant, "save"}), 1);
     EXPECT_EQ(ctl.messages(), std::vector<std::string>{"Cannot Save Settings!"});
-    EXPECT_NE(ctl.console.err().find("vantrelctl: no settings file"), std::string::npos);
+    EXPECT_EQ(ctl.err_lines().at(1), reason);
     CtlRunner load;
-    EXPECT_EQ(load.run({kInstant, "load", "--settings", path}), 1);
+    EXPECT_EQ(load.run({kInstant, "load", "--settings", ctl.settings_path()}), 1);
     EXPECT_EQ(load.messages(), std::vector<std::string>{"Cannot Load Settings!"});
+    EXPECT_EQ(load.err_lines().at(1), reason);
 }
 
 struct BusCase {

@@ -87,12 +87,17 @@ void ApplyWorkflow::error(const char* text) {
 }
 
 void ApplyWorkflow::run_settings() {
-    const FrequencyRequest request = read_frequency_request(controls_.text(IDC_FREQ_EDIT));
+    using Stop = ApplyOutcome::Stop;
+    outcome_ = {};
+    outcome_.text = controls_.text(IDC_FREQ_EDIT);
+    outcome_.request = read_frequency_request(outcome_.text);
+    const FrequencyRequest& request = outcome_.request;
     if (request.kind != FrequencyRequest::Kind::Empty) {
-        const int minimum = controls_.slider_minimum(IDC_FREQ_SLIDER);
-        const int maximum = controls_.slider_maximum(IDC_FREQ_SLIDER);
-        if (request.kind == FrequencyRequest::Kind::TooLong || request.mhz < minimum ||
-            request.mhz > maximum) {
+        outcome_.range = {controls_.slider_minimum(IDC_FREQ_SLIDER),
+                          controls_.slider_maximum(IDC_FREQ_SLIDER)};
+        if (request.kind == FrequencyRequest::Kind::TooLong ||
+            request.mhz < outcome_.range.minimum || request.mhz > outcome_.range.maximum) {
+            outcome_.stop = Stop::InvalidFrequency;
             error("Invalid Frequency");
             controls_.set_text(IDC_FREQ_EDIT, "");
             return;
@@ -101,6 +106,8 @@ void ApplyWorkflow::run_settings() {
 
     ClockChip chip(host_, clock_);
     if (!chip.enter_enhanced_mode()) {
+        outcome_.stop = Stop::EnhancedMode;
+        outcome_.left_enhanced_mode = false;
         error("Enable Enhanced-Mode Failed!");
         return;
     }
@@ -112,21 +119,26 @@ void ApplyWorkflow::run_settings() {
     }
 
     if (!write_reg21()) {
+        outcome_.stop = Stop::Reg21;
         error("Cannot Change Clock Settings!");
         restore_snapshot(clock_, snapshot);
     } else if (!write_reg22()) {
+        outcome_.stop = Stop::Reg22;
         error("Cannot Change Some Clock Settings!");
         restore_reg22_side(clock_, snapshot);
     } else if (!chip.commit_pll()) {
+        outcome_.stop = Stop::Commit;
         error("Cannot Change Some Clock Settings!");
         restore_pll_side(clock_, snapshot);
     } else if (!write_reg00()) {
         // The new clock is latched and stays; only the spread-spectrum switch did not follow
         // the check box, which now shows a state the chip does not have.
+        outcome_.stop = Stop::Reg00;
         error("Cannot Change Some Clock Settings!");
     }
 
     if (!chip.leave_enhanced_mode()) {
+        outcome_.left_enhanced_mode = false;
         error("Disable Enhanced Mode Failed!");
     }
     cpu_.refresh_cpu_speed();

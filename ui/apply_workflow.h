@@ -5,6 +5,7 @@
 
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
+#include "clockgen/frequency_model.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_controls.h"
 #include "ui/message_boxes.h"
@@ -45,6 +46,25 @@ struct FrequencyRequest {
 // like the standard string-to-integer conversion).
 FrequencyRequest read_frequency_request(const std::string& text);
 
+// How the last "Run Settings" went, for a front end that can say more than its messages.
+struct ApplyOutcome {
+    // The step that showed a failure message, None when every step went through.
+    enum class Stop : std::uint8_t {
+        None,
+        InvalidFrequency,
+        EnhancedMode,
+        Reg21,
+        Reg22,
+        Commit,
+        Reg00
+    };
+    Stop stop = Stop::None;
+    bool left_enhanced_mode = true;  // false when leaving it failed (or it was never entered)
+    std::string text;                // the frequency box's text, as the run found it
+    FrequencyRequest request{FrequencyRequest::Kind::Empty, 0};
+    SliderRange range{};  // the slider's range the request was held to
+};
+
 // "Run Settings": programs the clock chip with the dialog's choices and refreshes the display.
 class ApplyWorkflow {
   public:
@@ -53,6 +73,8 @@ class ApplyWorkflow {
         : controls_(controls), messages_(messages), host_(host), clock_(clock), cpu_(cpu) {}
 
     void run_settings();
+
+    const ApplyOutcome& last_outcome() const { return outcome_; }
 
   private:
     void error(const char* text);
@@ -66,6 +88,7 @@ class ApplyWorkflow {
     SmbusTransfers& host_;
     ClockState& clock_;
     CpuSpeedMeter& cpu_;
+    ApplyOutcome outcome_;
 };
 
 }  // namespace vantrel

@@ -66,6 +66,7 @@ class MainDialog {
     void load_settings();
 
     const SettingsStore& settings_store() const { return store_; }
+    const ApplyWorkflow& apply_workflow() const { return apply_; }
 
   private:
     void stop_error(const char* text);

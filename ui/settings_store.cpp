@@ -27,7 +27,6 @@ constexpr StoredValue kStoredValues[] = {
 
 // The divider straps: stored and live REG1F must agree in these bits.
 constexpr std::uint32_t kReg1FComparedBits = 0xF8;
-constexpr std::uint32_t kMaxSpreadDepth = 10;
 // Beyond this a quotient cannot be a slider position; it also keeps the conversion defined.
 constexpr double kLargestTarget = 1e9;
 
@@ -48,7 +47,8 @@ TargetFrequency target_frequency(std::uint32_t reg11, std::uint32_t reg13,
     return {true, t};
 }
 
-bool read_stored_settings(RegistryKey& key, StoredSettings& stored) {
+bool read_stored_settings(RegistryKey& key, StoredSettings& stored,
+                          std::vector<std::string_view>* unreadable) {
     // Every value is asked for even after one is missing, as the dialog's load always has.
     StoredSettings read{};
     bool all_read = true;
@@ -58,6 +58,9 @@ bool read_stored_settings(RegistryKey& key, StoredSettings& stored) {
             read.*value.field = data;
         } else {
             all_read = false;
+            if (unreadable != nullptr) {
+                unreadable->push_back(value.name);
+            }
         }
     }
     if (all_read) {
@@ -75,12 +78,15 @@ void SettingsStore::save_settings() {
     // the settings are kept.
     RegistryKey* key = settings_key_.key;
     if (key == nullptr) {
+        verdict_ = {};
+        verdict_.outcome = SettingsVerdict::Outcome::NoKey;
         error("Cannot Save Settings!");
         return;
     }
     // A set that the load would refuse, or that names a clock the chip is not running, would
     // only overwrite the user's last good set; nothing is written then.
-    if (!mirror_can_be_loaded()) {
+    verdict_ = check_mirror();
+    if (verdict_.outcome != SettingsVerdict::Outcome::Valid) {
         error("Cannot Save Settings!");
         return;
     }
@@ -91,78 +97,86 @@ void SettingsStore::save_settings() {
         }
     }
     if (!all_written) {
+        verdict_.outcome = SettingsVerdict::Outcome::WriteFailed;
         error("Cannot Save Settings!");
     }
 }
 
-SettingsStore::LoadCheck SettingsStore::check_stored(StoredSettings& stored,
-                                                     TargetFrequency& target) const {
+SettingsVerdict SettingsStore::check_stored() const {
+    SettingsVerdict verdict;
     RegistryKey* key = settings_key_.key;
     if (key == nullptr) {
-        return LoadCheck::NoKey;
+        verdict.outcome = SettingsVerdict::Outcome::NoKey;
+        return verdict;
     }
-    if (!read_stored_settings(*key, stored)) {
-        return LoadCheck::Crushed;
+    if (!read_stored_settings(*key, verdict.stored, &verdict.unreadable)) {
+        verdict.outcome = SettingsVerdict::Outcome::Crushed;
+        return verdict;
     }
-    target = target_frequency(stored.reg11, stored.reg13, clock_.cpu_divider);
-    return settings_valid(stored, target) ? LoadCheck::Valid : LoadCheck::Invalid;
+    check(verdict);
+    return verdict;
 }
 
 void SettingsStore::load_settings() {
-    StoredSettings stored{};
-    TargetFrequency target{};
-    switch (check_stored(stored, target)) {
-        case LoadCheck::NoKey:
+    verdict_ = check_stored();
+    switch (verdict_.outcome) {
+        case SettingsVerdict::Outcome::NoKey:
             error("Cannot Load Settings!");
             return;
-        case LoadCheck::Crushed:
+        case SettingsVerdict::Outcome::Crushed:
             error("Settings Data Crushed!");
             return;
-        case LoadCheck::Invalid:
+        case SettingsVerdict::Outcome::Invalid:
             error("Cannot Apply These Settings!");
             return;
-        case LoadCheck::Valid:
+        case SettingsVerdict::Outcome::Valid:
+        case SettingsVerdict::Outcome::NotLatched:
+        case SettingsVerdict::Outcome::WriteFailed:
             break;
     }
-    set_controls(stored, target);
+    set_controls(verdict_.stored, verdict_.target);
     apply_.run_settings();
 }
 
 std::optional<int> SettingsStore::load_target() const {
-    StoredSettings stored{};
-    TargetFrequency target{};
-    if (check_stored(stored, target) != LoadCheck::Valid) {
+    const SettingsVerdict verdict = check_stored();
+    if (verdict.outcome != SettingsVerdict::Outcome::Valid) {
         return std::nullopt;
     }
-    return target.mhz;
+    return verdict.target.mhz;
 }
 
 // Whether the mirror's seven registers are a set that loading would apply, and its PLL bytes
 // the ones the chip runs.
-bool SettingsStore::mirror_can_be_loaded() const {
-    if (!clock_.pll_latched) {
-        return false;
-    }
-    StoredSettings mirror{};
+SettingsVerdict SettingsStore::check_mirror() const {
+    SettingsVerdict verdict;
     for (const auto& value : kStoredValues) {
-        mirror.*value.field = shadow_[value.reg];
+        verdict.stored.*value.field = shadow_[value.reg];
     }
-    const TargetFrequency target = target_frequency(mirror.reg11, mirror.reg13, clock_.cpu_divider);
-    return settings_valid(mirror, target);
+    check(verdict);
+    if (!clock_.pll_latched) {
+        verdict.outcome = SettingsVerdict::Outcome::NotLatched;
+    }
+    return verdict;
 }
 
-bool SettingsStore::settings_valid(const StoredSettings& stored,
-                                   const TargetFrequency& target) const {
-    const bool pll_non_zero = stored.reg11 != 0 && stored.reg12 != 0 && stored.reg13 != 0;
-    const bool depth_in_range =
-        stored.reg12 <= stored.reg11 && stored.reg11 - stored.reg12 <= kMaxSpreadDepth;
-    const bool target_in_range = target.valid &&
-                                 target.mhz >= controls_.slider_minimum(IDC_FREQ_SLIDER) &&
-                                 target.mhz <= controls_.slider_maximum(IDC_FREQ_SLIDER);
+void SettingsStore::check(SettingsVerdict& verdict) const {
+    const StoredSettings& stored = verdict.stored;
+    verdict.target = target_frequency(stored.reg11, stored.reg13, clock_.cpu_divider);
+    verdict.range = {controls_.slider_minimum(IDC_FREQ_SLIDER),
+                     controls_.slider_maximum(IDC_FREQ_SLIDER)};
+    verdict.chip_reg1f = shadow_[REG1F];
+    SettingsChecks& checks = verdict.checks;
+    checks.pll_non_zero = stored.reg11 != 0 && stored.reg12 != 0 && stored.reg13 != 0;
+    checks.depth_in_range =
+        stored.reg12 <= stored.reg11 && stored.reg11 - stored.reg12 <= kMaxStoredSpreadDepth;
+    checks.target_in_range = verdict.target.valid && verdict.target.mhz >= verdict.range.minimum &&
+                             verdict.target.mhz <= verdict.range.maximum;
     // Settings from a board strapped to other dividers would mean other clocks; bits 0-2 hold
     // the latch bits, which every commit sets, and may differ.
-    const bool same_straps = (((stored.reg1f & 0xFFu) ^ shadow_[REG1F]) & kReg1FComparedBits) == 0;
-    return pll_non_zero && depth_in_range && target_in_range && same_straps;
+    checks.same_straps = (((stored.reg1f & 0xFFu) ^ verdict.chip_reg1f) & kReg1FComparedBits) == 0;
+    verdict.outcome =
+        checks.all() ? SettingsVerdict::Outcome::Valid : SettingsVerdict::Outcome::Invalid;
 }
 
 void SettingsStore::set_controls(const StoredSettings& stored, const TargetFrequency& target) {

@@ -309,6 +309,12 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         error = "--step: set has no --cpu-ext to step to";
         return false;
     }
+    if (parsed.command == Command::Set && !parsed.choices.any()) {
+        error =
+            "nothing to set: give one or more of --cpu-ext, --delay-cpu, --delay-pci, "
+            "--delay-sdram, --delay-3v66, --spread, --depth and --model";
+        return false;
+    }
     if (parsed.at_boot && parsed.confirm_seconds) {
         error = "--confirm: at boot no one is there to answer";
         return false;

@@ -33,6 +33,11 @@ struct SetChoices {
     std::optional<bool> spread;
     std::optional<unsigned> depth;  // 0 to 10
     std::optional<unsigned> model;  // 0 to 7
+
+    bool any() const {
+        return cpu_ext || delay_cpu || delay_pci || delay_sdram || delay_3v66 || spread || depth ||
+               model;
+    }
 };
 
 // One vantrelctl command line, parsed.

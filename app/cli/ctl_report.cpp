@@ -3,13 +3,25 @@
 #include <cstdint>
 
 #include "app/cli/failure_text.h"
+#include "app/cli/reason_text.h"
 #include "bus/ascii_text.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
+#include "res/resource_ids.h"
 #include "ui/group_delay_names.h"
 
 namespace vantrel::cli {
+
+namespace {
+
+// The range the apply holds a CPU external clock to: the slider's, set from the divider.
+SliderRange valid_range(DialogSession& session) {
+    return {session.controls().slider_minimum(IDC_FREQ_SLIDER),
+            session.controls().slider_maximum(IDC_FREQ_SLIDER)};
+}
+
+}  // namespace
 
 std::string show_text(DialogSession& session) {
     const ClockState& clock = session.clock();
@@ -22,6 +34,8 @@ std::string show_text(DialogSession& session) {
                   session.device_address().value);
     out += format("CPU divider       : %u\n", clock.cpu_divider);
     out += format("SDRAM divider     : %u\n", clock.sdram_divider);
+    out += "CPU external range: " + range_text(valid_range(session)) + " (CPU divider " +
+           std::to_string(clock.cpu_divider) + ")\n";
     out += format("PLL N, M          : %u, %u\n", clock.pll_n, clock.pll_m);
     out += format("VCO               : %8.3f MHz\n", double{clock.vco_mhz});
     out += format("CPU external      : %8.3f MHz\n", double{clock.cpu_ext_mhz});
@@ -86,7 +100,10 @@ std::string show_json(DialogSession& session) {
                   clock.spread_depth, clock.spread_model);
     // Added last, so that the keys before it keep their places.
     out += "  \"bus\": \"" + session.bus_path() + "\",\n";
-    out += "  \"last_failure\": " + last_failure_json(session) + "\n";
+    out += "  \"last_failure\": " + last_failure_json(session) + ",\n";
+    const SliderRange range = valid_range(session);
+    out += format("  \"cpu_ext_range_mhz\": {\"min\": %d, \"max\": %d}\n", range.minimum,
+                  range.maximum);
     out += "}\n";
     return out;
 }

@@ -1,10 +1,43 @@
 #include <string>
 
 #include "app/cli/ctl_command.h"
+#include "app/cli/reason_text.h"
+#include "app/cli/vantrelctl.h"
 #include "platform/linux/file_boot_guard.h"
 #include "sim/board_options.h"
 
 namespace vantrel::cli {
+
+namespace {
+
+constexpr std::size_t kUsageWidth = 90;
+// Where the descriptions of commands and options begin.
+constexpr std::size_t kDescriptionColumn = 25;
+
+// `text` broken into lines of at most kUsageWidth, the first after `first`, the rest indented as
+// deep.
+std::string wrapped(const std::string& first, std::string_view text) {
+    const std::string indent(first.size(), ' ');
+    std::string out = first;
+    std::size_t line_start = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        end = end == std::string_view::npos ? text.size() : end;
+        const std::string_view word = text.substr(at, end - at);
+        if (out.size() - line_start + word.size() + 1 > kUsageWidth) {
+            out += "\n" + indent;
+            line_start = out.size() - indent.size();
+        } else if (at > 0) {
+            out += ' ';
+        }
+        out += word;
+        at = end + 1;
+    }
+    return out + "\n";
+}
+
+}  // namespace
 
 std::string ctl_usage() {
     std::string text =
@@ -14,14 +47,20 @@ std::string ctl_usage() {
         "Vantrel window: on this machine (Linux on x86), or on a simulated board.\n"
         "\n"
         "Commands:\n"
-        "  show [--json]          controller, chip, dividers, PLL, the five clocks, group\n"
-        "                         delays, spread spectrum and the measured CPU speed\n"
+        "  show [--json]          controller, chip, dividers and the valid range of the CPU\n"
+        "                         external clock, PLL, the five clocks, group delays, spread\n"
+        "                         spectrum and the measured CPU speed\n"
         "  dump                   the chip's registers as an i2cdump grid (--chip-dump FILE\n"
         "                         loads it back)\n"
         "  set [--cpu-ext MHZ] [--delay-cpu D] [--delay-pci D] [--delay-sdram D]\n"
         "      [--delay-3v66 D] [--spread on|off] [--depth 0-10] [--model 0-7]\n"
         "                         \"Run Settings\" with these choices; what is not given stays\n"
-        "                         as the chip has it. D is none, 150ps, 300ps or 450ps\n"
+        "                         as the chip has it. D is none, 150ps, 300ps or 450ps;\n";
+    text += wrapped(std::string(kDescriptionColumn, ' '),
+                    "MHZ is a whole number in the valid range, which follows from the CPU "
+                    "divider the board is strapped to (show prints both): " +
+                        range_help());
+    text +=
         "  save [--settings FILE] \"Save Settings\": the chip's settings into the settings file\n"
         "  load [--settings FILE] [--at-boot [--state-dir DIR]]\n"
         "                         \"Load Settings\": the saved settings back onto the chip\n"
@@ -75,16 +114,11 @@ std::string ctl_usage() {
         "chip writes to it too) unless -y is given, and refuses without a terminal to ask on.\n"
         "Results go to standard output, messages to standard error.\n"
         "\n"
-        "Exit status:\n"
-        "  0  done\n"
-        "  1  the chip, the bus or the settings file reported a failure\n"
-        "  2  a wrong argument or input file\n"
-        "  3  refused before touching the chip: no access to the hardware, no answer or no\n"
-        "     terminal to ask on, or a boot guard left by an unfinished boot-time load\n"
-        "     (diagnose: the path that would be taken would not work)\n"
-        "  4  the read-back found the chip different from what was set\n"
-        "  5  --confirm got no y: the previous settings were put back\n"
-        "\n";
+        "Exit status:\n";
+    for (const ExitStatusMeaning& status : kExitStatuses) {
+        text += wrapped("  " + std::to_string(status.status) + "  ", status.meaning);
+    }
+    text += "\n";
     text += sim::board_options_help();
     return text;
 }

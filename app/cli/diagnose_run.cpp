@@ -62,7 +62,7 @@ SettingsFact read_settings_fact(const std::string& path) {
     SettingsFact fact;
     fact.path = path;
     struct stat info {};
-    // Opening the registry makes a missing directory, which a diagnosis must not.
+    // A file not there yet has nothing to look into.
     fact.exists = !path.empty() && ::lstat(path.c_str(), &info) == 0;
     if (!fact.exists) {
         return fact;

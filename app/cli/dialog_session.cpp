@@ -1,5 +1,6 @@
 #include "app/cli/dialog_session.h"
 
+#include "app/cli/ctl_report.h"
 #include "app/cli/failure_text.h"
 #include "clockgen/clock_chip.h"
 #include "res/dialog_templates.h"
@@ -58,26 +59,77 @@ bool DialogSession::open() {
 }
 
 bool DialogSession::run_settings() {
-    const std::size_t before = messages();
-    click(IDC_RUN_SETTINGS);
-    return quiet_since(before);
+    return press(Button::Run);
 }
 
 bool DialogSession::save_settings() {
+    return press(Button::Save);
+}
+
+bool DialogSession::load_settings() {
+    return press(Button::Load);
+}
+
+bool DialogSession::press(Button button) {
+    static constexpr int kIds[] = {IDC_RUN_SETTINGS, IDC_SAVE_SETTINGS, IDC_LOAD_SETTINGS};
     const std::size_t before = messages();
-    click(IDC_SAVE_SETTINGS);
-    return quiet_since(before);
+    last_button_ = button;
+    click(kIds[static_cast<std::size_t>(button)]);
+    if (quiet_since(before)) {
+        return true;
+    }
+    const SettingsVerdict& verdict = dialog_.settings_store().last_verdict();
+    if (button == Button::Run ||
+        (button == Button::Load && verdict.outcome == SettingsVerdict::Outcome::Valid)) {
+        explain_apply();
+    } else {
+        for (const std::string& line :
+             settings_reasons(verdict, settings_file_, clock_, button == Button::Save)) {
+            reason(line);
+        }
+    }
+    return false;
+}
+
+void DialogSession::explain_apply() {
+    const ApplyOutcome& outcome = dialog_.apply_workflow().last_outcome();
+    if (outcome.stop == ApplyOutcome::Stop::InvalidFrequency) {
+        reason(frequency_reason(outcome, clock_));
+    } else {
+        reason(running_text(shadow_, clock_));
+    }
+}
+
+void DialogSession::reason(const std::string& text) {
+    say(console_, text);
+}
+
+bool DialogSession::refused_input() const {
+    if (!last_button_) {
+        return false;
+    }
+    const SettingsVerdict::Outcome outcome = dialog_.settings_store().last_verdict().outcome;
+    switch (*last_button_) {
+        case Button::Run:
+            return dialog_.apply_workflow().last_outcome().stop ==
+                   ApplyOutcome::Stop::InvalidFrequency;
+        case Button::Load:
+            // A file that is there but cannot be read is a failure of the file, not of its
+            // content.
+            if (outcome == SettingsVerdict::Outcome::Crushed) {
+                return settings_file_.registry == nullptr ||
+                       settings_file_.registry->finding() != platform::FileFinding::Unusable;
+            }
+            return outcome == SettingsVerdict::Outcome::Invalid;
+        case Button::Save:
+            break;
+    }
+    return false;
 }
 
 const TransferFailure* DialogSession::last_failure() const {
     const TransferFailure& failure = machine_.backend().transfers().last_failure();
     return failure.sequence == 0 ? nullptr : &failure;
-}
-
-bool DialogSession::load_settings() {
-    const std::size_t before = messages();
-    click(IDC_LOAD_SETTINGS);
-    return quiet_since(before);
 }
 
 bool DialogSession::read_registers(std::span<const std::uint8_t> registers,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/cli/console.h"
+#include "app/cli/reason_text.h"
 #include "app/core/program_records.h"
 #include "bus/dry_run_transfers.h"
 #include "bus/smbus_controller.h"
@@ -78,10 +79,17 @@ class DialogSession {
 
     // A click on a button or the check box, as the user's.
     void click(int control_id);
-    // The buttons; each true when it showed no message.
+    // The buttons; each true when it showed no message. Under a message each says why, from
+    // what the dialog's checks found: a refused request or file, or what the chip now runs.
     bool run_settings();
     bool save_settings();
     bool load_settings();
+    // Whether the last button stopped at a check of what it was given (the frequency asked
+    // for, the saved settings) rather than at the chip, the bus or the file system.
+    bool refused_input() const;
+
+    // The settings file behind the settings key, for saying what is wrong with it.
+    void set_settings_file(SettingsFile file) { settings_file_ = std::move(file); }
 
     // Reads the registers named one by one in the chip's enhanced mode, leaving it afterwards.
     // False when enhanced mode could not be entered or left; the registers read are given
@@ -117,6 +125,11 @@ class DialogSession {
 
   private:
     bool quiet_since(std::size_t before) const { return messages() == before; }
+    enum class Button : std::uint8_t { Run, Save, Load };
+    // Presses the button and says why under what it showed; true when it showed nothing.
+    bool press(Button button);
+    void explain_apply();
+    void reason(const std::string& text);
 
     Machine& machine_;
     std::unique_ptr<DryRunBackend> dry_;
@@ -133,6 +146,8 @@ class DialogSession {
     ConsoleMessageBoxes messages_;
     MeasuredCpuSpeed cpu_meter_;
     MainDialog dialog_;
+    SettingsFile settings_file_;
+    std::optional<Button> last_button_;
 };
 
 }  // namespace vantrel::cli

@@ -1,5 +1,6 @@
 #include "app/cli/vantrelctl.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -33,6 +34,34 @@ std::string joined(const std::string& first, const std::vector<std::string>& not
         text += (text.empty() ? "" : "\n") + note;
     }
     return text;
+}
+
+// The settings file of a save or load: the one --settings names, the profile's, or the
+// program's own.
+std::string settings_path(const CtlCommand& command, const CtlEnvironment& env) {
+    return command.settings_path.empty() ? env.default_settings_path() : command.settings_path;
+}
+
+// Whether the path was named with --settings; a profile's path is filled in from its name.
+bool named_settings_path(const CtlCommand& command) {
+    return !command.settings_path.empty() && command.profile.empty();
+}
+
+// The one decision on making directories: only the program's own configuration directory (the
+// settings file's, and the profiles' in it) is made when missing, and only by the write that
+// needs it; a directory the user named must be there.
+platform::DirectoryCreation directory_creation(const CtlCommand& command) {
+    return named_settings_path(command) ? platform::DirectoryCreation::MustExist
+                                        : platform::DirectoryCreation::CreateWhenMissing;
+}
+
+// The command that writes the settings file a load found missing.
+std::string save_command(const CtlCommand& command) {
+    if (!command.profile.empty()) {
+        return "\"vantrelctl save --profile " + command.profile + "\"";
+    }
+    return named_settings_path(command) ? "\"vantrelctl save --settings\" with the same file"
+                                        : "\"vantrelctl save\"";
 }
 
 class CtlRun {
@@ -156,17 +185,13 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
     std::optional<platform::RegFileRegistry> registry;
     SettingsKey& key = records.settings_key;
     if (command_.command == Command::Save || command_.command == Command::Load) {
-        registry.emplace(command_.settings_path.empty() ? env_.default_settings_path()
-                                                        : command_.settings_path);
+        registry.emplace(settings_path(command_, env_), directory_creation(command_));
         key.key = registry->create_or_open(kSettingsKeyPath);
-        if (key.key == nullptr) {
-            const std::string& problem = registry->problem();
-            say("no settings file" + (problem.empty() ? "" : ": " + problem) +
-                (registry->path().empty() ? " (there is no home directory to keep it in)"
-                                          : " (" + registry->path() + ")"));
-        }
     }
     DialogSession session(machine, records, console_, command_.dry_run);
+    if (registry) {
+        session.set_settings_file({&*registry, save_command(command_)});
+    }
     const int status = command(session);
     if (guard_) {
         const std::string reason = session.shown().empty()
@@ -213,7 +238,10 @@ int CtlRun::save(DialogSession& session) {
     if (!session.save_settings()) {
         return kExitFailed;
     }
-    say("saved the chip's settings");
+    const std::string path = settings_path(command_, env_);
+    say(command_.profile.empty()
+            ? "saved the chip's settings to " + path
+            : "saved the chip's settings as the profile " + command_.profile + ", " + path);
     return kExitOk;
 }
 
@@ -255,7 +283,7 @@ int CtlRun::change(DialogSession& session) {
             !safety_.confirmed()) {
             safety_.put_back(session, before);
         }
-        return kExitFailed;
+        return session.refused_input() ? kExitUsage : kExitFailed;
     }
     const bool as_meant = !command_.verify || safety_.verify(session, before);
     if (command_.confirm_seconds && registers_changed(session, before) && !safety_.confirmed()) {
@@ -290,7 +318,7 @@ int CtlRun::dry_run(DialogSession& session, std::optional<int> target) {
         console_.out(before_after_text(before, after));
     }
     say("dry run: nothing of the apply was sent to the chip");
-    return done ? kExitOk : kExitFailed;
+    return done ? kExitOk : session.refused_input() ? kExitUsage : kExitFailed;
 }
 
 int clear_guard(const CtlCommand& command, Console& console) {
@@ -323,6 +351,27 @@ bool profile_usable(const CtlCommand& command, Console& console) {
         return false;
     }
     return true;
+}
+
+// A directory named with --settings is never made, so a missing one is refused before the chip
+// is touched, as a wrong argument.
+bool settings_directory_usable(const CtlCommand& command, Console& console) {
+    if (!named_settings_path(command)) {
+        return true;
+    }
+    const std::size_t slash = command.settings_path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".")
+                            : slash == 0               ? std::string("/")
+                                                       : command.settings_path.substr(0, slash);
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return true;
+    }
+    say(console, "--settings " + command.settings_path + ": the directory " + dir +
+                     (::stat(dir.c_str(), &info) == 0 ? " is not a directory"
+                                                      : " does not exist; it is not created for "
+                                                        "a file named with --settings"));
+    return false;
 }
 
 }  // namespace
@@ -362,6 +411,10 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
         if (!profile_usable(command, env.console)) {
             return kExitUsage;
         }
+    }
+    if ((command.command == Command::Save || command.command == Command::Load) &&
+        !settings_directory_usable(command, env.console)) {
+        return kExitUsage;
     }
     return CtlRun(command, env).execute();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/cli/console.h"
 #include "app/cli/terminal.h"
@@ -21,6 +22,29 @@ inline constexpr int kExitUsage = 2;         // a wrong argument or input file
 inline constexpr int kExitRefused = 3;       // nothing touched: no access, no yes, boot guard
 inline constexpr int kExitVerifyFailed = 4;  // the chip differs from what was set
 inline constexpr int kExitNotConfirmed = 5;  // no yes in time: the previous settings are back
+
+// Each exit status with its meaning, as --help and the man page give them.
+struct ExitStatusMeaning {
+    int status;
+    std::string_view meaning;
+};
+inline constexpr ExitStatusMeaning kExitStatuses[] = {
+    {kExitOk, "done"},
+    {kExitFailed,
+     "the chip, the bus or the settings file reported a failure (the message and the line under "
+     "it say which)"},
+    {kExitUsage,
+     "a wrong argument or input file: an unknown command or option, a bad value, set with "
+     "nothing to set, a CPU external clock outside the valid range, a --settings file in a "
+     "directory that does not exist, or saved settings that are missing, damaged or do not fit "
+     "this chip"},
+    {kExitRefused,
+     "refused before touching the chip: no access to the hardware, no answer or no terminal to "
+     "ask on, or a boot guard left by an unfinished boot-time load (diagnose: the path that "
+     "would be taken would not work)"},
+    {kExitVerifyFailed, "the read-back found the chip different from what was set"},
+    {kExitNotConfirmed, "--confirm got no y: the previous settings were put back"},
+};
 
 // What vantrelctl needs from outside besides its arguments.
 struct CtlEnvironment {

@@ -37,16 +37,16 @@ SplitPath split_path(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-std::string not_regular(const std::string& path, mode_t mode) {
+// The problems below follow the file's path, which the caller names once.
+std::string not_regular(mode_t mode) {
     if (S_ISLNK(mode)) {
-        return path +
-               " is a symbolic link; the settings file must be a regular file (name the real "
+        return "it is a symbolic link; the settings file must be a regular file (name the real "
                "file with --settings)";
     }
-    return path + " is not a regular file";
+    return "it is not a regular file";
 }
 
-enum class FileState { Absent, Parsed, Damaged, Unusable };
+using FileState = FileFinding;
 
 struct LoadedFile {
     FileState state = FileState::Absent;
@@ -57,7 +57,7 @@ struct LoadedFile {
 };
 
 // Reads the file at `base` inside the directory `dir_fd`.
-LoadedFile load_file(int dir_fd, const std::string& base, const std::string& path) {
+LoadedFile load_file(int dir_fd, const std::string& base) {
     LoadedFile loaded;
     struct stat info {};
     if (::fstatat(dir_fd, base.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -66,12 +66,12 @@ LoadedFile load_file(int dir_fd, const std::string& base, const std::string& pat
             return loaded;
         }
         loaded.state = FileState::Unusable;
-        loaded.problem = "cannot examine " + path + ": " + errno_text(errno);
+        loaded.problem = "cannot examine it: " + errno_text(errno);
         return loaded;
     }
     if (!S_ISREG(info.st_mode)) {
         loaded.state = FileState::Unusable;
-        loaded.problem = not_regular(path, info.st_mode);
+        loaded.problem = not_regular(info.st_mode);
         return loaded;
     }
     // O_NOFOLLOW and the second look close the gap in which the file could be swapped for a
@@ -80,12 +80,12 @@ LoadedFile load_file(int dir_fd, const std::string& base, const std::string& pat
         ::openat(dir_fd, base.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         loaded.state = errno == ENOENT ? FileState::Absent : FileState::Unusable;
-        loaded.problem = errno == ENOENT ? "" : "cannot read " + path + ": " + errno_text(errno);
+        loaded.problem = errno == ENOENT ? "" : "cannot read it: " + errno_text(errno);
         return loaded;
     }
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         loaded.state = FileState::Unusable;
-        loaded.problem = not_regular(path, info.st_mode);
+        loaded.problem = not_regular(info.st_mode);
         return loaded;
     }
     loaded.have_mode = true;
@@ -94,19 +94,20 @@ LoadedFile load_file(int dir_fd, const std::string& base, const std::string& pat
     int error_number = 0;
     if (!read_up_to(fd.get(), kMaxSettingsFileSize, text, error_number)) {
         loaded.state = FileState::Unusable;
-        loaded.problem = "cannot read " + path + ": " + errno_text(error_number);
+        loaded.problem = "cannot read it: " + errno_text(error_number);
         return loaded;
     }
     if (text.size() > kMaxSettingsFileSize) {
         loaded.state = FileState::Damaged;
-        loaded.problem = path + " is larger than " + std::to_string(kMaxSettingsFileSize) +
+        loaded.problem = "it is larger than " + std::to_string(kMaxSettingsFileSize) +
                          " bytes, too large for a settings file";
         return loaded;
     }
     std::string error;
     if (!loaded.doc.parse(text, error)) {
         loaded.state = FileState::Damaged;
-        loaded.problem = path + " cannot be read as a REGEDIT4 file: " + error;
+        // A line's fault is said with its number; the others name the kind of file.
+        loaded.problem = error.starts_with("line ") ? "damaged at " + error : error;
         return loaded;
     }
     loaded.state = FileState::Parsed;
@@ -150,6 +151,18 @@ bool keep_aside(int dir_fd, const std::string& base, std::string& kept, std::str
     return false;
 }
 
+// The first directory of `dir` or above it that exists; empty when none can be examined.
+std::string nearest_existing(std::string dir) {
+    struct stat info {};
+    while (::stat(dir.c_str(), &info) != 0) {
+        if (errno != ENOENT || dir == "/" || dir == ".") {
+            return {};
+        }
+        dir = split_path(dir).dir;
+    }
+    return dir;
+}
+
 bool make_directories(const std::string& dir) {
     std::string partial;
     std::size_t from = 0;
@@ -188,7 +201,13 @@ class RegFileRegistry::Key : public RegistryKey {
     std::string path_;  // as it appears between the brackets
 };
 
-RegFileRegistry::RegFileRegistry(std::string path) : path_(std::move(path)) {}
+RegFileRegistry::RegFileRegistry(std::string path, DirectoryCreation creation)
+    : path_(std::move(path)), creation_(creation) {}
+
+std::string RegFileRegistry::value_problem(std::string_view name) const {
+    const auto found = value_problems_.find(ascii::upper_case(std::string(name)));
+    return found == value_problems_.end() ? std::string() : found->second;
+}
 
 RegFileRegistry::~RegFileRegistry() = default;
 
@@ -199,17 +218,30 @@ RegistryKey* RegFileRegistry::create_or_open(std::string_view path) {
         return nullptr;
     }
     const SplitPath where = split_path(path_);
-    if (!make_directories(where.dir)) {
-        problem_ = "cannot create the directory " + where.dir + ": " + errno_text(errno);
+    struct stat info {};
+    if (::stat(where.dir.c_str(), &info) != 0 && errno == ENOENT) {
+        if (creation_ == DirectoryCreation::MustExist) {
+            problem_ = "its directory " + where.dir + " does not exist";
+            return nullptr;
+        }
+        // Made by the first change; what is there must let it be made.
+        const std::string existing = nearest_existing(where.dir);
+        if (existing.empty() || ::stat(existing.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            ::access(existing.c_str(), W_OK | X_OK) != 0) {
+            problem_ = "cannot create the directory " + where.dir +
+                       (existing.empty() ? std::string() : " in " + existing);
+            return nullptr;
+        }
+    } else if (::stat(where.dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        problem_ = "cannot use the directory " + where.dir + ": " +
+                   errno_text(S_ISDIR(info.st_mode) ? errno : ENOTDIR);
         return nullptr;
-    }
-    if (::access(where.dir.c_str(), W_OK | X_OK) != 0) {
+    } else if (::access(where.dir.c_str(), W_OK | X_OK) != 0) {
         problem_ = "cannot write in the directory " + where.dir + ": " + errno_text(errno);
         return nullptr;
     }
-    struct stat info {};
     if (::lstat(path_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        problem_ = not_regular(path_, info.st_mode);
+        problem_ = not_regular(info.st_mode);
         return nullptr;
     }
     const std::string full = std::string(kRootKey) + std::string(path);
@@ -223,25 +255,48 @@ RegistryKey* RegFileRegistry::create_or_open(std::string_view path) {
 bool RegFileRegistry::query(const std::string& key_path, std::string_view name,
                             std::uint32_t& value) {
     problem_.clear();
+    const std::string value_key = ascii::upper_case(std::string(name));
+    value_problems_.erase(value_key);
     const SplitPath where = split_path(path_);
     FileDescriptor dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) {
-        problem_ = "cannot open the directory " + where.dir + ": " + errno_text(errno);
+        // A directory not made yet holds no file.
+        finding_ = errno == ENOENT ? FileFinding::Absent : FileFinding::Unusable;
+        problem_ = errno == ENOENT
+                       ? ""
+                       : "cannot open the directory " + where.dir + ": " + errno_text(errno);
         return false;
     }
     // Changes replace the file by rename, so a read sees one whole version without a lock.
-    const LoadedFile file = load_file(dir.get(), where.base, path_);
+    const LoadedFile file = load_file(dir.get(), where.base);
     problem_ = file.problem;
+    finding_ = file.state;
     if (file.state != FileState::Parsed) {
         return false;
     }
-    return file.doc.query_dword(key_path, name, value);
+    if (file.doc.query_dword(key_path, name, value)) {
+        return true;
+    }
+    const std::optional<std::size_t> size = file.doc.data_size(key_path, name);
+    value_problems_[value_key] = size ? std::string(name) + " holds " + std::to_string(*size) +
+                                            " bytes, more than the 4 of a DWORD"
+                                      : std::string(name) + " is not there";
+    return false;
 }
 
 bool RegFileRegistry::set(const std::string& key_path, std::string_view name, std::uint32_t value) {
     problem_.clear();
     const SplitPath where = split_path(path_);
-    FileDescriptor dir(::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int dir_fd = ::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd < 0 && errno == ENOENT && creation_ == DirectoryCreation::CreateWhenMissing) {
+        // Made only now, when there is something to write into it.
+        if (!make_directories(where.dir)) {
+            problem_ = "cannot create the directory " + where.dir + ": " + errno_text(errno);
+            return false;
+        }
+        dir_fd = ::open(where.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    FileDescriptor dir(dir_fd);
     if (dir.get() < 0) {
         problem_ = "cannot open the directory " + where.dir + ": " + errno_text(errno);
         return false;
@@ -255,7 +310,7 @@ bool RegFileRegistry::set(const std::string& key_path, std::string_view name, st
         }
     }
 
-    LoadedFile file = load_file(dir.get(), where.base, path_);
+    LoadedFile file = load_file(dir.get(), where.base);
     switch (file.state) {
         case FileState::Parsed:
             break;

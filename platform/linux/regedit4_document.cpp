@@ -14,6 +14,8 @@ using regedit4::parse_quoted;
 namespace {
 
 constexpr std::string_view kSignature = "REGEDIT4";
+constexpr std::string_view kRegedit5Signature = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -61,6 +63,20 @@ bool Regedit4Document::parse(std::string_view text, std::string& error) {
 
 bool Regedit4Document::parse_entries(std::string_view text, std::vector<Entry>& doc,
                                      std::string& error) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        error = "the file is empty";
+        return false;
+    }
+    // The export of regedit from Windows 2000 on: UTF-16 text with a byte-order mark, under
+    // another signature.
+    const std::string_view unmarked =
+        text.starts_with(kUtf8Bom) ? text.substr(kUtf8Bom.size()) : text;
+    if (text.starts_with(kUtf16Bom) || unmarked.starts_with(kRegedit5Signature)) {
+        error =
+            "it is a REGEDIT5 export (regedit of Windows 2000 or later), not REGEDIT4; "
+            "export the key again as \"Win9x/NT4 Registration Files (REGEDIT4)\"";
+        return false;
+    }
     if (text.find('\0') != std::string_view::npos) {
         error = "the file holds NUL bytes (it is not a REGEDIT4 text file)";
         return false;
@@ -71,7 +87,7 @@ bool Regedit4Document::parse_entries(std::string_view text, std::vector<Entry>& 
     const PhysicalLines physical = split_lines(text);
     const std::vector<std::string>& lines = physical.lines;
     if (lines.empty() || ascii::trim_blanks(lines[0]) != kSignature) {
-        error = "the file does not begin with REGEDIT4";
+        error = "it is not a REGEDIT4 file: it does not begin with REGEDIT4";
         return false;
     }
     doc.clear();
@@ -180,6 +196,15 @@ std::size_t Regedit4Document::find_value(std::string_view key, std::string_view 
         }
     }
     return found;
+}
+
+std::optional<std::size_t> Regedit4Document::data_size(std::string_view key,
+                                                       std::string_view name) const {
+    const std::size_t found = find_value(key, name);
+    if (found == entries_.size()) {
+        return std::nullopt;
+    }
+    return entries_[found].data.bytes.size();
 }
 
 bool Regedit4Document::query_dword(std::string_view key, std::string_view name,

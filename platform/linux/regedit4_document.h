@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,9 @@ class Regedit4Document {
     // same key, and later lines, override earlier ones; names ignore case): fails when the value
     // is missing or its data is longer than 4 bytes, zero-extends shorter data.
     bool query_dword(std::string_view key, std::string_view name, std::uint32_t& value) const;
+    // The size of the value's data in bytes, as the query would find it; nullopt when the value
+    // is not there.
+    std::optional<std::size_t> data_size(std::string_view key, std::string_view name) const;
     // Writes the value as a dword, in place (keeping the name's spelling) when it is there, else
     // at the end of the key's last section, else in a new section at the end.
     void set_dword(std::string_view key, std::string_view name, std::uint32_t value);

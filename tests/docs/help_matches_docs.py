@@ -2,13 +2,16 @@
 """Checks that a program's --help, its man page and its shell completions name the same things.
 
     help_matches_docs.py PROGRAM MAN_PAGE [--bash FILE] [--zsh FILE] [--fish FILE]
+                         [--exit-constants HEADER]
 
 Every option --help lists must be in the generated man page and the other way round; for a
 program with commands (a "Commands:" section) the commands too; the simulated board's option
 names --help lists must be in the man page. Each completion given must offer exactly the
 options, commands, simulated board options and --bus values of --help: bash by running the
 completion function, zsh and fish by reading their option specifications. Prints one line per
-difference and exits 1 when there is any.
+difference and exits 1 when there is any. The exit statuses of --help ("Exit status:") and
+of the man page (EXIT STATUS) must be the same numbers with the same words, and with
+--exit-constants the numbers those of the header's kExit constants.
 """
 
 import argparse
@@ -66,6 +69,59 @@ def man_commands(man):
     if not section:
         return set()
     return set(re.findall(r"^\\fB([a-z][a-z-]*)\\fR", section.group(1), re.M))
+
+
+def words(text):
+    """A meaning as words to compare: case, markup, line breaks and the closing stop aside."""
+    text = re.sub(r"\s+", " ", troff_text(text)).strip().rstrip(".")
+    return text[:1].lower() + text[1:]
+
+
+def help_exit_statuses(sections):
+    statuses, current = {}, None
+    for line in sections.get("Exit status", []):
+        entry = re.match(r"^  (\d+)  (.*)$", line)
+        if entry:
+            current = int(entry.group(1))
+            statuses[current] = entry.group(2)
+        elif current is not None and line.strip():
+            statuses[current] += " " + line.strip()
+    return {status: words(text) for status, text in statuses.items()}
+
+
+def man_exit_statuses(man):
+    section = re.search(r"^\.SH EXIT STATUS$(.*?)^\.SH ", man, re.M | re.S)
+    if not section:
+        return {}
+    entries = re.findall(r"^\\fB(\d+)\\fR\n\.RS 4\n(.*?)^\.RE", section.group(1), re.M | re.S)
+    return {int(status): words(text) for status, text in entries}
+
+
+def code_exit_statuses(header):
+    return {int(n) for n in re.findall(r"constexpr int kExit\w+ = (\d+);", open(header).read())}
+
+
+def compare_exit_statuses(sections, man, header, where):
+    in_help = help_exit_statuses(sections)
+    faults = 0
+    if not in_help:
+        if header:
+            print("--help has no exit status table")
+            return 1
+        return 0
+    in_man = man_exit_statuses(man)
+    for status in sorted(set(in_help) | set(in_man)):
+        if in_help.get(status) != in_man.get(status):
+            print(f"{where}: exit status {status} is \"{in_man.get(status)}\" here but "
+                  f"\"{in_help.get(status)}\" in --help")
+            faults += 1
+    if header:
+        in_code = code_exit_statuses(header)
+        for status in sorted(in_code ^ set(in_help)):
+            print(f"{header}: exit status {status} is "
+                  f"{'in the code' if status in in_code else 'in --help'} only")
+            faults += 1
+    return faults
 
 
 BASH_DRIVER = r"""
@@ -180,6 +236,7 @@ def main():
     parser.add_argument("--bash")
     parser.add_argument("--zsh")
     parser.add_argument("--fish")
+    parser.add_argument("--exit-constants")
     args = parser.parse_args()
 
     help_text = subprocess.run([args.program, "--help"], capture_output=True, text=True,
@@ -201,6 +258,7 @@ def main():
     man_text = troff_text(man)
     faults += compare("option", expected["options"], options_in(man_text), args.man_page)
     faults += compare("command", expected["commands"], man_commands(man), args.man_page)
+    faults += compare_exit_statuses(sections, man, args.exit_constants, args.man_page)
     for board_option in sorted(expected["board options"]):
         if not re.search(r"(?<![\w-])" + re.escape(board_option) + "=", man_text):
             print(f"{args.man_page}: simulated board option {board_option}= is not there")

@@ -2,7 +2,9 @@
 // directory.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -149,6 +151,8 @@ void SettingsTest::save_then_load() {
     ModalUser user;
     h.open();
     if (row.file != nullptr) {
+        // Opening the registry makes no directory; only its first write would.
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         const QString reg1f =

@@ -75,7 +75,9 @@ class CtlRunner {
     std::vector<std::uint8_t> chip_registers;
     double running_cpu_ext_mhz = 0.0;
 
-    std::string settings_path() const { return dir / "settings.reg"; }
+    // The settings file when --settings names none, inside `dir`.
+    std::string settings_name = "settings.reg";
+    std::string settings_path() const { return dir / settings_name; }
     std::string state_dir() const { return dir / "state"; }
     // The lines on standard error, one by one.
     std::vector<std::string> err_lines() const;
