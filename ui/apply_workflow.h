@@ -5,6 +5,7 @@
 
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
+#include "ui/change_backup.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_controls.h"
 #include "ui/message_boxes.h"
@@ -53,6 +54,8 @@ class ApplyWorkflow {
         : controls_(controls), messages_(messages), host_(host), clock_(clock), cpu_(cpu) {}
 
     void run_settings();
+    // Heard before every apply that is about to write; nullptr (the default) for none.
+    void set_backup(ChangeBackup* backup) { backup_ = backup; }
 
   private:
     void error(const char* text);
@@ -66,6 +69,7 @@ class ApplyWorkflow {
     SmbusTransfers& host_;
     ClockState& clock_;
     CpuSpeedMeter& cpu_;
+    ChangeBackup* backup_ = nullptr;
 };
 
 }  // namespace vantrel

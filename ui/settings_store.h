@@ -25,6 +25,8 @@ struct StoredSettings {
 
 // All seven values from the key into `stored`; false, writing nothing, when one is missing.
 bool read_stored_settings(RegistryKey& key, StoredSettings& stored);
+// The seven registers from the mirror into the key, each tried; false when one was not written.
+bool write_stored_settings(RegistryKey& key, const RegisterShadow& shadow);
 
 // The CPU external frequency that stored PLL values stand for, rounded to whole MHz with an
 // exact half going down; `valid` is false when it is not a finite number a slider could hold.
