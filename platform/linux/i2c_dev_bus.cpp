@@ -147,7 +147,17 @@ int I2cDevBus::transfer(TransferFailure::Transfer transfer, std::uint8_t reg, st
     const int result = system_.ioctl(fd_, I2C_SMBUS, &args);
     if (result < 0) {
         fail(transfer, reg, -result);
-        transfer_ended(transfer, reg, 0, nullptr, 0, false);
+        // A write carried its bytes, as far as anyone can tell; a read delivered none.
+        const auto& sent = *static_cast<const i2c_smbus_data*>(data);
+        if (transfer == Transfer::WordWrite) {
+            const std::uint8_t value = value_of(sent.word);
+            transfer_ended(transfer, reg, 1, &value, 1, false);
+        } else if (transfer == Transfer::BlockWrite) {
+            transfer_ended(transfer, reg, sent.block[0], &sent.block[1], sent.block[0], false);
+        } else {
+            transfer_ended(transfer, reg, transfer == Transfer::WordRead ? 1 : 0, nullptr, 0,
+                           false);
+        }
         return 0;
     }
     return 1;
