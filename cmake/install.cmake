@@ -147,7 +147,8 @@ if(VANTREL_SCDOC AND Python3_Interpreter_FOUND)
                      ${PROJECT_BINARY_DIR}/man/vantrelctl.1
                      --bash ${VANTREL_DIST}/completions/vantrelctl.bash
                      --zsh ${VANTREL_DIST}/completions/_vantrelctl
-                     --fish ${VANTREL_DIST}/completions/vantrelctl.fish)
+                     --fish ${VANTREL_DIST}/completions/vantrelctl.fish
+                     --readme ${PROJECT_SOURCE_DIR}/README.md)
     if(TARGET vantrel)
       add_test(NAME Docs.VantrelHelpMatchesManPage
                COMMAND Python3::Interpreter ${check} $<TARGET_FILE:vantrel>
