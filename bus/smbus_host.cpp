@@ -1,5 +1,7 @@
 #include "bus/smbus_host.h"
 
+#include "bus/bus_observer.h"
+
 namespace vantrel {
 
 namespace {
@@ -26,17 +28,28 @@ TransferFailure::Cause timeout_cause(std::uint8_t status) {
 }  // namespace
 
 std::uint8_t SmbusHost::read_port(std::uint16_t offset) {
-    return io_.read_byte(static_cast<std::uint16_t>(controller_.io_base + offset));
+    const auto port = static_cast<std::uint16_t>(controller_.io_base + offset);
+    const std::uint8_t value = io_.read_byte(port);
+    if (observer() != nullptr) {
+        observer()->port_access(false, port, value);
+    }
+    return value;
 }
 
 void SmbusHost::write_port(std::uint16_t offset, std::uint8_t value) {
-    io_.write_byte(static_cast<std::uint16_t>(controller_.io_base + offset), value);
+    const auto port = static_cast<std::uint16_t>(controller_.io_base + offset);
+    io_.write_byte(port, value);
+    if (observer() != nullptr) {
+        observer()->port_access(true, port, value);
+    }
 }
 
 void SmbusHost::begin(TransferFailure::Transfer transfer, std::uint8_t reg) {
     attempt_ = {};
     attempt_.transfer = transfer;
     attempt_.reg = reg;
+    carried_count_ = 1;
+    carried_.clear();
 }
 
 void SmbusHost::preamble() {
@@ -103,7 +116,17 @@ void SmbusHost::clean_up() {
 int SmbusHost::fail() {
     record_failure(attempt_);
     clean_up();
+    transfer_ended(attempt_.transfer, attempt_.reg, carried_count_, carried_.data(),
+                   carried_.size(), false);
     return 0;
+}
+
+int SmbusHost::succeed() {
+    clean_up();
+    transfer_ended(attempt_.transfer, attempt_.reg, carried_count_, carried_.data(),
+                   carried_.size(), true);
+    pause();
+    return 1;
 }
 
 void SmbusHost::pause() {
@@ -136,9 +159,8 @@ int SmbusHost::read_register(std::uint8_t reg, std::uint8_t& value) {
     const std::uint8_t received = read_port(kSmbHostData1);
     store(reg, received);
     value = received;
-    clean_up();
-    pause();
-    return 1;
+    carried_.push_back(received);
+    return succeed();
 }
 
 int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
@@ -152,13 +174,12 @@ int SmbusHost::write_register(std::uint8_t reg, std::uint8_t value) {
     write_port(kSmbHostData0, 1);
     write_port(kSmbHostData1, value);
     write_port(kSmbHostControl, kSmbStartWordData);
+    carried_.push_back(value);
     if (!step_succeeded(wait_completion())) {
         return fail();
     }
     store(reg, value);
-    clean_up();
-    pause();
-    return 1;
+    return succeed();
 }
 
 int SmbusHost::block_read(std::uint8_t& count) {
@@ -173,12 +194,15 @@ int SmbusHost::block_read(std::uint8_t& count) {
         return fail();
     }
     const std::uint8_t n = read_port(kSmbHostData0);
+    carried_count_ = n;
     for (unsigned j = 0; j < n; ++j) {
         // For the first byte the byte-done bit seen above is still set.
         if (!step_succeeded(wait_byte_done())) {
             return fail();
         }
-        store(j, read_port(kSmbBlockData));
+        const std::uint8_t received = read_port(kSmbBlockData);
+        store(j, received);
+        carried_.push_back(received);
         if (j + 1 == n) {
             // The last-byte bit must be set before byte done is cleared, or the controller
             // acknowledges the byte and expects another.
@@ -190,9 +214,7 @@ int SmbusHost::block_read(std::uint8_t& count) {
         return fail();
     }
     count = n;
-    clean_up();
-    pause();
-    return 1;
+    return succeed();
 }
 
 int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t count) {
@@ -217,6 +239,7 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
         return 0;
     }
     store(reg, value);
+    carried_count_ = count;
 
     preamble();
     write_port(kSmbHostCommand, 0);
@@ -225,11 +248,13 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     write_port(kSmbHostData1, 0);
     write_port(kSmbBlockData, shadow_.bytes[0]);
     write_port(kSmbHostControl, kSmbStartBlock);
+    carried_.push_back(shadow_.bytes[0]);
     if (!step_succeeded(wait_byte_done())) {
         return fail();
     }
     for (unsigned j = 1; j < count; ++j) {
         write_port(kSmbBlockData, shadow_.bytes[j]);
+        carried_.push_back(shadow_.bytes[j]);
         write_port(kSmbHostStatus, kSmbStatusByteDone);
         if (!step_succeeded(wait_byte_done())) {
             return fail();
@@ -241,9 +266,7 @@ int SmbusHost::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     if (!step_succeeded(wait_completion())) {
         return fail();
     }
-    clean_up();
-    pause();
-    return 1;
+    return succeed();
 }
 
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "bus/port_io.h"
 #include "bus/sleeper.h"
@@ -79,6 +80,7 @@ class SmbusHost : public SmbusTransfers {
     void kill_transaction();
     void clean_up();
     int fail();
+    int succeed();
     void pause();
     void store(std::size_t reg, std::uint8_t value);
 
@@ -87,7 +89,9 @@ class SmbusHost : public SmbusTransfers {
     const SmbusController& controller_;
     const DeviceAddress& device_;
     RegisterShadow& shadow_;
-    TransferFailure attempt_;  // the running transfer, and once a step fails, why
+    TransferFailure attempt_;            // the running transfer, and once a step fails, why
+    std::uint8_t carried_count_ = 0;     // its block count, 1 for a word
+    std::vector<std::uint8_t> carried_;  // the register bytes it has carried so far
     std::uint8_t last_status_ = 0;
 };
 

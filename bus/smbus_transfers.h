@@ -6,6 +6,8 @@
 
 namespace vantrel {
 
+class BusObserver;
+
 // The clock chip's address and register count.
 inline constexpr std::uint8_t kClockChipAddress = 0xD2;
 inline constexpr std::size_t kClockChipRegisterCount = 36;
@@ -76,7 +78,15 @@ class SmbusTransfers {
 
     const TransferFailure& last_failure() const { return last_failure_; }
 
+    // Hears every transfer from now on (nullptr: none); the caller keeps it alive.
+    void set_observer(BusObserver* observer) { observer_ = observer; }
+
   protected:
+    BusObserver* observer() const { return observer_; }
+    // Tells the observer, if any, of a transfer that ended; a failed one after record_failure.
+    void transfer_ended(TransferFailure::Transfer transfer, std::uint8_t reg, std::uint8_t count,
+                        const std::uint8_t* bytes, std::size_t size, bool ok);
+
     void record_failure(TransferFailure failure) {
         failure.sequence = last_failure_.sequence + 1;
         last_failure_ = failure;
@@ -84,6 +94,7 @@ class SmbusTransfers {
 
   private:
     TransferFailure last_failure_;
+    BusObserver* observer_ = nullptr;
 };
 
 }  // namespace vantrel

@@ -30,6 +30,22 @@ bool take_file(std::string_view name, const std::vector<std::string>& args, std:
     return true;
 }
 
+// Whether the file name ends in ".png", in any case: the only kind of picture written.
+bool names_png(std::string_view path) {
+    constexpr std::string_view kPng = ".png";
+    if (path.size() <= kPng.size()) {
+        return false;
+    }
+    const std::string_view end = path.substr(path.size() - kPng.size());
+    for (std::size_t i = 0; i < kPng.size(); ++i) {
+        const char c = end[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kPng[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Whether `arg` is the option `name`, alone or with "=value".
 bool is_option(std::string_view arg, std::string_view name) {
     return arg.substr(0, name.size()) == name &&
@@ -66,6 +82,11 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& line,
             if (!take_file(kScreenshot, args, i, line.screenshot_path, error)) {
                 return false;
             }
+            if (!names_png(line.screenshot_path)) {
+                error = std::string(kScreenshot) + " writes a PNG picture; give a file name " +
+                        "ending in .png, not '" + line.screenshot_path + "'";
+                return false;
+            }
         } else if (is_option(arg, kBus)) {
             std::string value;
             if (arg.size() > kBus.size()) {
@@ -100,7 +121,8 @@ std::string usage_text() {
         "  --settings FILE       the settings file (default "
         "$XDG_CONFIG_HOME/vantrel/settings.reg)\n"
         "  --screenshot FILE     render the dialog to a PNG file and exit; the caution notice,\n"
-        "                        when due, goes to FILE with -caution before the extension\n"
+        "                        when due, goes to FILE with -caution before the extension;\n"
+        "                        FILE must end in .png\n"
         "  --help                show this text\n"
         "  --version             show the version\n"
         "\n";

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/cli/previous_profile.h"
 #include "app/core/setup_app.h"
 #include "platform/linux/reg_file_registry.h"
 #include "platform/linux/settings_path.h"
@@ -29,10 +30,12 @@ void ModalFramework::enable_3d_controls() {
 }
 
 void ModalFramework::run_modal(MainDialog& dialog) {
+    dialog.set_change_backup(backup_);
     window_.bind(&dialog);
     window_.initialise();
     window_.exec();
     window_.bind(nullptr);
+    dialog.set_change_backup(nullptr);
 }
 
 namespace {
@@ -143,6 +146,26 @@ void ScreenshotFramework::run_modal(MainDialog& dialog) {
 
 namespace {
 
+// The window's undo backup: the chip's settings as the profile `previous` before each change.
+// The dialog has no message of its own for a backup that could not be written, so that is said
+// on standard error and the change goes ahead as the user asked.
+class WindowBackup : public ChangeBackup {
+  public:
+    explicit WindowBackup(const std::string& settings_path) : previous_(settings_path, false) {}
+    bool keep(const RegisterShadow& chip) override {
+        if (!previous_.keep(chip)) {
+            std::fprintf(stderr,
+                         "vantrel: the settings before this change could not be kept as "
+                         "the profile %s: %s\n",
+                         std::string(cli::kPreviousProfile).c_str(), previous_.problem().c_str());
+        }
+        return true;
+    }
+
+  private:
+    cli::PreviousProfile previous_;
+};
+
 // Says what a rendering wrote, or why it could not; false when it failed.
 bool report_picture(bool rendered, const std::string& path, const std::string& error) {
     if (!rendered) {
@@ -194,7 +217,8 @@ int run_program(const CommandLine& line, Machine& machine, ProgramRecords& recor
         SetupApp app(framework, registry, caution, records.settings_key, env);
         app.start_up();
     } else {
-        ModalFramework framework(window);
+        WindowBackup backup(registry.path());
+        ModalFramework framework(window, &backup);
         ModalCautionNotice caution(icons);
         SetupApp app(framework, registry, caution, records.settings_key, env);
         app.start_up();

@@ -13,15 +13,18 @@
 namespace vantrel::qt {
 
 // The dialog framework on screen: the main dialog runs modally until the user closes it.
+// Each change the user makes is kept for an undo by `backup`, when there is one.
 class ModalFramework : public DialogFramework {
   public:
-    explicit ModalFramework(MainWindow& window) : window_(window) {}
+    explicit ModalFramework(MainWindow& window, ChangeBackup* backup = nullptr)
+        : window_(window), backup_(backup) {}
 
     void enable_3d_controls() override;
     void run_modal(MainDialog& dialog) override;
 
   private:
     MainWindow& window_;
+    ChangeBackup* backup_;
 };
 
 // The dialog framework as a measuring instrument: shows the main dialog, runs one apply with

@@ -104,6 +104,9 @@ void ApplyWorkflow::run_settings() {
         }
     }
 
+    if (backup_ != nullptr && !backup_->keep(host_.shadow())) {
+        return;
+    }
     ClockChip chip(host_, clock_);
     if (!chip.enter_enhanced_mode()) {
         outcome_.stop = Stop::EnhancedMode;

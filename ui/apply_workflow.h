@@ -6,6 +6,7 @@
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "clockgen/frequency_model.h"
+#include "ui/change_backup.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_controls.h"
 #include "ui/message_boxes.h"
@@ -73,6 +74,8 @@ class ApplyWorkflow {
         : controls_(controls), messages_(messages), host_(host), clock_(clock), cpu_(cpu) {}
 
     void run_settings();
+    // Heard before every apply that is about to write; nullptr (the default) for none.
+    void set_backup(ChangeBackup* backup) { backup_ = backup; }
 
     const ApplyOutcome& last_outcome() const { return outcome_; }
 
@@ -89,6 +92,7 @@ class ApplyWorkflow {
     ClockState& clock_;
     CpuSpeedMeter& cpu_;
     ApplyOutcome outcome_;
+    ChangeBackup* backup_ = nullptr;
 };
 
 }  // namespace vantrel

@@ -67,6 +67,8 @@ class MainDialog {
 
     const SettingsStore& settings_store() const { return store_; }
     const ApplyWorkflow& apply_workflow() const { return apply_; }
+    // Keeps the chip's settings before each change "Run Settings" or "Load Settings" sends.
+    void set_change_backup(ChangeBackup* backup) { apply_.set_backup(backup); }
 
   private:
     void stop_error(const char* text);

@@ -69,6 +69,16 @@ bool read_stored_settings(RegistryKey& key, StoredSettings& stored,
     return all_read;
 }
 
+bool write_stored_settings(RegistryKey& key, const RegisterShadow& shadow) {
+    bool all_written = true;
+    for (const auto& value : kStoredValues) {
+        if (!key.set_dword(value.name, shadow[value.reg])) {
+            all_written = false;
+        }
+    }
+    return all_written;
+}
+
 void SettingsStore::error(const char* text) {
     messages_.show(text, kErrorCaption, MessageButtons::Ok, MessageIcon::None);
 }
@@ -90,13 +100,7 @@ void SettingsStore::save_settings() {
         error("Cannot Save Settings!");
         return;
     }
-    bool all_written = true;
-    for (const auto& value : kStoredValues) {
-        if (!key->set_dword(value.name, shadow_[value.reg])) {
-            all_written = false;
-        }
-    }
-    if (!all_written) {
+    if (!write_stored_settings(*key, shadow_)) {
         verdict_.outcome = SettingsVerdict::Outcome::WriteFailed;
         error("Cannot Save Settings!");
     }

@@ -33,6 +33,8 @@ inline constexpr std::uint32_t kMaxStoredSpreadDepth = 10;
 // `unreadable`, when given, gets the name of each value that could not be read.
 bool read_stored_settings(RegistryKey& key, StoredSettings& stored,
                           std::vector<std::string_view>* unreadable = nullptr);
+// The seven registers from the mirror into the key, each tried; false when one was not written.
+bool write_stored_settings(RegistryKey& key, const RegisterShadow& shadow);
 
 // The CPU external frequency that stored PLL values stand for, rounded to whole MHz with an
 // exact half going down; `valid` is false when it is not a finite number a slider could hold.

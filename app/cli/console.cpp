@@ -1,5 +1,7 @@
 #include "app/cli/console.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -11,6 +13,10 @@ void StdioConsole::out(std::string_view text) {
 
 void StdioConsole::err(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+bool StdioConsole::err_is_terminal() const {
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace vantrel::cli

@@ -10,6 +10,8 @@ class Console {
     virtual ~Console() = default;
     virtual void out(std::string_view text) = 0;
     virtual void err(std::string_view text) = 0;
+    // Whether standard error is a terminal, where a line may be redrawn in place.
+    virtual bool err_is_terminal() const { return false; }
 };
 
 // The process's own standard output and standard error.
@@ -17,6 +19,7 @@ class StdioConsole : public Console {
   public:
     void out(std::string_view text) override;
     void err(std::string_view text) override;
+    bool err_is_terminal() const override;
 };
 
 }  // namespace vantrel::cli

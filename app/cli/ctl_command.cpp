@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli/previous_profile.h"
 #include "app/cli/profiles.h"
 #include "bus/ascii_text.h"
 #include "platform/linux/file_boot_guard.h"
@@ -20,6 +21,11 @@ constexpr unsigned kAnyCommand = ~0u;
 constexpr unsigned kFileCommands =
     bit(Command::ClearGuard) | bit(Command::Profiles) | bit(Command::DeleteProfile);
 constexpr unsigned kBoardCommands = kAnyCommand & ~kFileCommands;
+// The commands that work the bus.
+constexpr unsigned kBusCommands = bit(Command::Show) | bit(Command::Dump) | bit(Command::Set) |
+                                  bit(Command::Save) | bit(Command::Load) | bit(Command::Undo);
+// A change's options, which undo takes as load does.
+constexpr unsigned kChangeCommands = bit(Command::Set) | bit(Command::Load) | bit(Command::Undo);
 
 struct OptionRule {
     std::string_view name;
@@ -28,7 +34,7 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--json", false, bit(Command::Show) | bit(Command::Diagnose)},
+    {"--json", false, bit(Command::Show) | bit(Command::Diagnose) | bit(Command::Profiles)},
     {"--cpu-ext", true, bit(Command::Set)},
     {"--delay-cpu", true, bit(Command::Set)},
     {"--delay-pci", true, bit(Command::Set)},
@@ -37,16 +43,19 @@ constexpr OptionRule kOptions[] = {
     {"--spread", true, bit(Command::Set)},
     {"--depth", true, bit(Command::Set)},
     {"--model", true, bit(Command::Set)},
-    {"--step", true, bit(Command::Set) | bit(Command::Load)},
-    {"--verify", false, bit(Command::Set) | bit(Command::Load)},
-    {"--no-verify", false, bit(Command::Set) | bit(Command::Load)},
-    {"--confirm", true, bit(Command::Set) | bit(Command::Load)},
-    {"--dry-run", false, bit(Command::Set) | bit(Command::Load)},
+    {"--step", true, kChangeCommands},
+    {"--verify", false, kChangeCommands},
+    {"--no-verify", false, kChangeCommands},
+    {"--confirm", true, kChangeCommands},
+    {"--dry-run", false, kChangeCommands},
     {"--at-boot", false, bit(Command::Load)},
     {"--settings", true, bit(Command::Save) | bit(Command::Load) | bit(Command::Diagnose)},
     {"--profile", true, bit(Command::Save) | bit(Command::Load)},
     {"--state-dir", true, bit(Command::Load) | bit(Command::ClearGuard) | bit(Command::Diagnose)},
     {"--bus", true, kBoardCommands},
+    {"--trace", false, kBusCommands},
+    {"-q", false, kBusCommands},
+    {"--quiet", false, kBusCommands},
     {"-y", false, kAnyCommand},
     {"--yes", false, kAnyCommand},
     {"--hub", true, kAnyCommand},
@@ -64,6 +73,7 @@ constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"diagnose", Command::Diagnose},
     {"profiles", Command::Profiles},
     {"delete-profile", Command::DeleteProfile},
+    {"undo", Command::Undo},
 };
 
 constexpr unsigned kMaxStep = 255;
@@ -190,6 +200,10 @@ bool apply_option(const GivenOption& given, CtlCommand& command, std::string& er
         }
     } else if (name == "-y" || name == "--yes") {
         command.yes = true;
+    } else if (name == "--trace") {
+        command.trace = true;
+    } else if (name == "-q" || name == "--quiet") {
+        command.quiet = true;
     }
     return true;
 }
@@ -292,8 +306,8 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
     }
     if (parsed.command == Command::None) {
         error =
-            "no command: give show, dump, set, save, load, clear-guard, diagnose, profiles or "
-            "delete-profile";
+            "no command: give show, dump, set, save, load, undo, clear-guard, diagnose, profiles "
+            "or delete-profile";
         return false;
     }
     for (const GivenOption& option : given) {
@@ -342,6 +356,11 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
     }
     if (!parse_sources(sources, parsed.board, error)) {
         return false;
+    }
+    // Undo is a load of what the last change kept.
+    if (parsed.command == Command::Undo) {
+        parsed.command = Command::Load;
+        parsed.profile = kPreviousProfile;
     }
     command = std::move(parsed);
     return true;

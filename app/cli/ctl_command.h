@@ -20,7 +20,8 @@ enum class Command : std::uint8_t {
     ClearGuard,
     Diagnose,
     Profiles,
-    DeleteProfile
+    DeleteProfile,
+    Undo  // load --profile previous
 };
 
 // What `set` changes; what is not given stays as the chip has it.
@@ -53,6 +54,8 @@ struct CtlCommand {
     std::optional<unsigned> confirm_seconds;
     bool at_boot = false;
     bool yes = false;
+    bool trace = false;  // each SMBus transfer on standard error
+    bool quiet = false;  // no progress line
     platform::BusRequest bus = platform::BusRequest::Auto;
     bool simulate = false;  // the simulated board, set up by `board`; else this machine
     sim::BoardOptions board;

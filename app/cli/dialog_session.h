@@ -120,6 +120,8 @@ class DialogSession {
     const std::vector<std::string>& shown() const { return messages_.shown(); }
     // The last transfer that failed in this run, if any did.
     const TransferFailure* last_failure() const;
+    // Keeps the chip's settings before each change an apply sends; nullptr for none.
+    void set_change_backup(ChangeBackup* backup) { dialog_.set_change_backup(backup); }
     // Measures the CPU again into ClockState, as the dialog does after an apply.
     void refresh_cpu_speed() { cpu_meter_.refresh_cpu_speed(); }
 

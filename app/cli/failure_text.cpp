@@ -11,6 +11,38 @@ namespace {
 using Cause = TransferFailure::Cause;
 using Transfer = TransferFailure::Transfer;
 
+// What the controller's status said, or the kernel's errno on the i2c-dev path.
+std::string detail(const TransferFailure& failure) {
+    if (failure.error_number != 0) {
+        return platform::errno_name(failure.error_number) + " from the kernel";
+    }
+    switch (failure.cause) {
+        case Cause::Timeout:
+            return "SMBus timeout";
+        case Cause::DeviceError:
+            return "SMBus device error";
+        case Cause::BusError:
+            return "SMBus bus error";
+        case Cause::Failed:
+            return "SMBus failed";
+        case Cause::BlockCount:
+        case Cause::NotCovered:
+        case Cause::Kernel:
+            break;
+    }
+    return {};
+}
+
+std::string subject(const TransferFailure& failure) {
+    std::string text = std::string("the ") + transfer_name(failure.transfer);
+    if (failure.transfer != Transfer::BlockRead) {
+        text += " of " + register_name(failure.reg);
+    }
+    return text;
+}
+
+}  // namespace
+
 const char* transfer_name(Transfer transfer) {
     switch (transfer) {
         case Transfer::WordRead:
@@ -44,38 +76,6 @@ const char* cause_name(Cause cause) {
     }
     return "";
 }
-
-// What the controller's status said, or the kernel's errno on the i2c-dev path.
-std::string detail(const TransferFailure& failure) {
-    if (failure.error_number != 0) {
-        return platform::errno_name(failure.error_number) + " from the kernel";
-    }
-    switch (failure.cause) {
-        case Cause::Timeout:
-            return "SMBus timeout";
-        case Cause::DeviceError:
-            return "SMBus device error";
-        case Cause::BusError:
-            return "SMBus bus error";
-        case Cause::Failed:
-            return "SMBus failed";
-        case Cause::BlockCount:
-        case Cause::NotCovered:
-        case Cause::Kernel:
-            break;
-    }
-    return {};
-}
-
-std::string subject(const TransferFailure& failure) {
-    std::string text = std::string("the ") + transfer_name(failure.transfer);
-    if (failure.transfer != Transfer::BlockRead) {
-        text += " of " + register_name(failure.reg);
-    }
-    return text;
-}
-
-}  // namespace
 
 std::string register_name(std::uint8_t reg) {
     char name[8];

@@ -7,6 +7,11 @@
 
 namespace vantrel::cli {
 
+// A transfer's kind in words ("word read") and a failure's cause as the fault grammar names it
+// ("device-error").
+const char* transfer_name(TransferFailure::Transfer transfer);
+const char* cause_name(TransferFailure::Cause cause);
+
 // A register as the program names it to the user, "REG1F".
 std::string register_name(std::uint8_t reg);
 

@@ -55,8 +55,15 @@ bool profile_names(const std::string& directory, std::vector<std::string>& names
     return true;
 }
 
-// One profile's line: its clocks and spread as its file holds them.
-std::string profile_line(const std::string& name, const StoredSettings& stored) {
+// The clocks and spread spectrum that a profile's file holds.
+struct ProfileClocks {
+    ClockState clock;
+    bool spread_on;
+    unsigned depth;
+    unsigned model;
+};
+
+ProfileClocks profile_clocks(const StoredSettings& stored) {
     ClockState clock;
     const auto reg1f = static_cast<std::uint8_t>(stored.reg1f);
     clock.cpu_divider = cpu_divider_of(reg1f);
@@ -67,11 +74,44 @@ std::string profile_line(const std::string& name, const StoredSettings& stored) 
     const bool spread_on = (stored.reg00 & kReg00SpreadEnable) != 0;
     const auto depth = spread_depth_of(clock.pll_n, static_cast<std::uint8_t>(stored.reg12));
     const auto model = unpack_reg22(static_cast<std::uint8_t>(stored.reg22)).spread_model;
+    return {clock, spread_on, unsigned{depth}, unsigned{model}};
+}
+
+// One profile's line: its clocks and spread as its file holds them.
+std::string profile_line(const std::string& name, const StoredSettings& stored) {
+    const auto [clock, spread_on, depth, model] = profile_clocks(stored);
     return format(
         "%-20s CPU %7.3f  PCI %6.3f  SDRAM %7.3f  3V66 %6.3f MHz, spread %s, depth %u, "
         "model %u\n",
         name.c_str(), double{clock.cpu_ext_mhz}, double{clock.pci_mhz}, double{sdram_mhz(clock)},
-        double{mhz_3v66(clock)}, spread_on ? "on" : "off", unsigned{depth}, unsigned{model});
+        double{mhz_3v66(clock)}, spread_on ? "on" : "off", depth, model);
+}
+
+// Text as a JSON string.
+std::string json_text(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += format("\\u%04x", unsigned{static_cast<unsigned char>(c)});
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// The same as a JSON object, in the keys of show --json.
+std::string profile_json(const std::string& name, const StoredSettings& stored) {
+    const auto [clock, spread_on, depth, model] = profile_clocks(stored);
+    return format(
+        "{\"name\": %s, \"clocks_mhz\": {\"cpu_ext\": %.3f, \"pci\": %.3f, \"sdram\": %.3f, "
+        "\"3v66\": %.3f}, \"spread\": {\"enabled\": %s, \"depth\": %u, \"model\": %u}}",
+        json_text(name).c_str(), double{clock.cpu_ext_mhz}, double{clock.pci_mhz},
+        double{sdram_mhz(clock)}, double{mhz_3v66(clock)}, spread_on ? "true" : "false", depth,
+        model);
 }
 
 }  // namespace
@@ -103,7 +143,7 @@ std::string profile_path(const std::string& settings_path, std::string_view name
     return directory + "/" + std::string(name) + std::string(kProfileSuffix);
 }
 
-int list_profiles(const std::string& directory, Console& console) {
+int list_profiles(const std::string& directory, bool json, Console& console) {
     std::vector<std::string> names;
     std::string error;
     if (directory.empty() || !profile_names(directory, names, error)) {
@@ -113,6 +153,7 @@ int list_profiles(const std::string& directory, Console& console) {
         return kExitFailed;
     }
     int status = kExitOk;
+    std::string entries;
     for (const std::string& name : names) {
         platform::RegFileRegistry registry(directory + "/" + name + std::string(kProfileSuffix));
         RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
@@ -123,7 +164,14 @@ int list_profiles(const std::string& directory, Console& console) {
             status = kExitFailed;
             continue;
         }
-        console.out(profile_line(name, stored));
+        if (json) {
+            entries += (entries.empty() ? "\n    " : ",\n    ") + profile_json(name, stored);
+        } else {
+            console.out(profile_line(name, stored));
+        }
+    }
+    if (json) {
+        console.out("{\n  \"profiles\": [" + entries + (entries.empty() ? "]\n}\n" : "\n  ]\n}\n"));
     }
     return status;
 }

@@ -20,8 +20,9 @@ std::string profile_directory(const std::string& settings_path);
 std::string profile_path(const std::string& settings_path, std::string_view name);
 
 // `profiles`: each profile in the directory, by name, with the clocks and spread its file
-// holds; nothing touches the chip. Returns the exit status.
-int list_profiles(const std::string& directory, Console& console);
+// holds, as lines or as one JSON object; nothing touches the chip. A profile that cannot be read
+// is said on standard error and left out. Returns the exit status.
+int list_profiles(const std::string& directory, bool json, Console& console);
 
 // `delete-profile NAME`: removes the profile's file. Returns the exit status.
 int delete_profile(const std::string& directory, std::string_view name, Console& console);

@@ -6,14 +6,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/cli/bus_watch.h"
 #include "app/cli/ctl_command.h"
 #include "app/cli/ctl_report.h"
 #include "app/cli/ctl_safety.h"
 #include "app/cli/diagnose.h"
 #include "app/cli/dialog_session.h"
 #include "app/cli/dry_run_report.h"
+#include "app/cli/previous_profile.h"
 #include "app/cli/profiles.h"
 #include "clockgen/registers.h"
 #include "platform/linux/file_boot_guard.h"
@@ -64,13 +67,21 @@ std::string save_command(const CtlCommand& command) {
                                         : "\"vantrelctl save\"";
 }
 
+// The stages of bus work the progress line names.
+constexpr std::string_view kStageFinding = "finding the chip";
+constexpr std::string_view kStageReading = "reading the registers";
+constexpr std::string_view kStageApplying = "applying";
+constexpr std::string_view kStageReadingBack = "reading back";
+constexpr std::string_view kStagePuttingBack = "putting back";
+
 class CtlRun {
   public:
     CtlRun(const CtlCommand& command, const CtlEnvironment& env)
         : command_(command),
           env_(env),
-          console_(env.console),
-          safety_(command, env.terminal, env.console) {}
+          watch_(env.console, command.trace, !command.quiet),
+          console_(watch_),
+          safety_(command, env.terminal, watch_) {}
 
     int execute();
 
@@ -85,6 +96,7 @@ class CtlRun {
 
     const CtlCommand& command_;
     const CtlEnvironment& env_;
+    BusWatch watch_;  // everything written goes through it, so the progress line stays apart
     Console& console_;
     SafetySteps safety_;
     std::optional<platform::FileBootGuard> guard_;
@@ -192,7 +204,11 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
     if (registry) {
         session.set_settings_file({&*registry, save_command(command_)});
     }
+    SmbusTransfers& bus = machine.backend().transfers();
+    bus.set_observer(&watch_);
     const int status = command(session);
+    watch_.finish();
+    bus.set_observer(nullptr);
     if (guard_) {
         const std::string reason = session.shown().empty()
                                        ? "it ended with status " + std::to_string(status)
@@ -207,7 +223,10 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
 }
 
 int CtlRun::command(DialogSession& session) {
-    if (!session.open()) {
+    watch_.stage(kStageFinding);
+    const bool opened = session.open();
+    watch_.finish();
+    if (!opened) {
         if (command_.json) {
             console_.out(failed_json(session));
         }
@@ -218,6 +237,7 @@ int CtlRun::command(DialogSession& session) {
             console_.out(command_.json ? show_json(session) : show_text(session));
             return kExitOk;
         case Command::Dump:
+            watch_.stage(kStageReading);
             return dump_registers(session, console_) ? kExitOk : kExitFailed;
         case Command::Save:
             return save(session);
@@ -229,6 +249,7 @@ int CtlRun::command(DialogSession& session) {
         case Command::Diagnose:
         case Command::Profiles:
         case Command::DeleteProfile:
+        case Command::Undo:
             break;
     }
     return kExitUsage;
@@ -278,16 +299,35 @@ int CtlRun::change(DialogSession& session) {
         return dry_run(session, target);
     }
 
-    if (!safety_.go_to(session, target, command_.command == Command::Load)) {
+    // The settings the chip has are kept for an undo just before the first write, and not at
+    // all when the apply refuses the request first.
+    PreviousProfile previous(env_.default_settings_path(), true);
+    session.set_change_backup(&previous);
+    watch_.stage(kStageApplying);
+    const bool applied = safety_.go_to(session, target, command_.command == Command::Load);
+    watch_.finish();
+    session.set_change_backup(nullptr);
+    if (!previous.problem().empty()) {
+        say("not changing the clock: the chip's settings could not be kept as the profile " +
+            std::string(kPreviousProfile) + " for an undo (" + previous.problem() + ")");
+        return kExitFailed;
+    }
+    if (!applied) {
         if (registers_changed(session, before) && command_.confirm_seconds &&
             !safety_.confirmed()) {
+            watch_.stage(kStagePuttingBack);
             safety_.put_back(session, before);
         }
         return session.refused_input() ? kExitUsage : kExitFailed;
     }
+    watch_.stage(kStageReadingBack);
     const bool as_meant = !command_.verify || safety_.verify(session, before);
+    watch_.finish();
     if (command_.confirm_seconds && registers_changed(session, before) && !safety_.confirmed()) {
-        if (!safety_.put_back(session, before)) {
+        watch_.stage(kStagePuttingBack);
+        const bool put_back = safety_.put_back(session, before);
+        watch_.finish();
+        if (!put_back) {
             return kExitFailed;
         }
         console_.out(show_text(session));
@@ -301,7 +341,10 @@ int CtlRun::change(DialogSession& session) {
 // writes would have been and done is printed instead. Nothing is read back or confirmed, as
 // nothing has changed.
 int CtlRun::dry_run(DialogSession& session, std::optional<int> target) {
-    if (!session.hold_writes()) {
+    watch_.stage(kStageReading);
+    const bool held = session.hold_writes();
+    watch_.finish();
+    if (!held) {
         return kExitFailed;
     }
     DryRunTransfers& dry = *session.dry_run();
@@ -401,7 +444,7 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
     }
     const std::string profiles = profile_directory(env.default_settings_path());
     if (command.command == Command::Profiles) {
-        return list_profiles(profiles, env.console);
+        return list_profiles(profiles, command.json, env.console);
     }
     if (command.command == Command::DeleteProfile) {
         return delete_profile(profiles, command.profile, env.console);

@@ -5,9 +5,11 @@ _vantrelctl()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="show dump set save load clear-guard diagnose profiles delete-profile"
-    local options="--simulate --hub --dividers --chip-dump --bus -y --yes --settings
-        --state-dir -h --help --version"
+    local commands="show dump set save load undo clear-guard diagnose profiles delete-profile"
+    local board="--simulate --hub --dividers --chip-dump --bus"
+    local watch="--trace -q --quiet"
+    local change="--step --verify --no-verify --dry-run --confirm"
+    local options="$board $watch -y --yes -h --help --version"
     local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
         delay-3v66= spread= model= multiplier= dump= fault= pauses="
     local delays="none 150ps 300ps 450ps"
@@ -59,6 +61,24 @@ _vantrelctl()
         # Readline replaces only what follows the last "=" of the word.
         local replaced=${cur%"${cur##*=}"} name
         COMPREPLY=()
+        if [[ $last == *=* ]]; then
+            # The values of the option being written, after its "=".
+            local values=""
+            case ${last%%=*} in
+                hub) values="aa ab ba none" ;;
+                base) values="unprogrammed" ;;
+                dividers) values="3/3 3/4 4/3 4/4 6/3 6/4" ;;
+                delay-*) values=$delays ;;
+                spread) values="on off" ;;
+                model) values="0 1 2 3 4 5 6 7" ;;
+                pauses) values="real instant" ;;
+                fault) values="timeout: device-error: bus-error: failed: drop-write:
+                    block-count=" ;;
+            esac
+            COMPREPLY=($(compgen -W "$values" -- "${last#*=}"))
+            [[ ${last%%=*} == fault ]] && compopt -o nospace 2>/dev/null
+            return
+        fi
         for name in $simulate; do
             [[ $name == "$last"* ]] && COMPREPLY+=("${done_part#"${replaced#--simulate=}"}$name")
         done
@@ -74,12 +94,20 @@ _vantrelctl()
         fi
     done
 
+    # Once the command is known, only the options it takes.
     case $command in
-        show | diagnose) options+=" --json" ;;
-        set) options+=" --cpu-ext --delay-cpu --delay-pci --delay-sdram --delay-3v66 --spread
-            --depth --model --step --verify --no-verify --dry-run --confirm" ;;
-        save) options+=" --profile" ;;
-        load) options+=" --profile --at-boot --step --verify --no-verify --dry-run --confirm" ;;
+        show) options="$board $watch --json -y --yes" ;;
+        dump) options="$board $watch -y --yes" ;;
+        set) options="$board $watch $change --cpu-ext --delay-cpu --delay-pci --delay-sdram
+            --delay-3v66 --spread --depth --model -y --yes" ;;
+        save) options="$board $watch --settings --profile -y --yes" ;;
+        load) options="$board $watch $change --settings --profile --at-boot --state-dir -y
+            --yes" ;;
+        undo) options="$board $watch $change -y --yes" ;;
+        clear-guard) options="--state-dir -y --yes" ;;
+        diagnose) options="--bus --json --settings --state-dir -y --yes" ;;
+        profiles) options="--json -y --yes" ;;
+        delete-profile) options="-y --yes" ;;
     esac
 
     if [[ $cur == -* ]]; then

@@ -1,6 +1,6 @@
 # fish completion for vantrelctl
 
-set -l commands show dump set save load clear-guard diagnose profiles delete-profile
+set -l commands show dump set save load undo clear-guard diagnose profiles delete-profile
 set -l delays none 150ps 300ps 450ps
 
 complete -c vantrelctl -f
@@ -13,6 +13,7 @@ complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a clear-g
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a diagnose -d 'Everything that decides access, touching nothing'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a profiles -d 'List the profiles with their clocks and spread'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a delete-profile -d 'Remove a profile'
+complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a undo -d 'Load the profile previous, the settings before the last change'
 
 complete -c vantrelctl -l simulate -d 'A simulated board instead of this machine' -a 'hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram= delay-3v66= spread= model= multiplier= dump= fault= pauses='
 complete -c vantrelctl -l hub -x -a 'aa ab ba none' -d 'The simulated hub'
@@ -25,7 +26,9 @@ complete -c vantrelctl -l state-dir -x -a '(__fish_complete_directories)' -d 'Wh
 complete -c vantrelctl -s h -l help -d 'The usage'
 complete -c vantrelctl -l version -d 'The version'
 
-complete -c vantrelctl -n '__fish_seen_subcommand_from show diagnose' -l json -d 'The same as one JSON object'
+complete -c vantrelctl -l trace -d 'Each SMBus transfer on standard error'
+complete -c vantrelctl -s q -l quiet -d 'No progress line'
+complete -c vantrelctl -n '__fish_seen_subcommand_from show diagnose profiles' -l json -d 'The same as one JSON object'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l cpu-ext -x -d 'The CPU external clock, MHz'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-cpu -x -a "$delays" -d 'CPU group delay'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-pci -x -a "$delays" -d 'PCI group delay'
@@ -34,11 +37,11 @@ complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l delay-3v66 -x -a 
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l spread -x -a 'on off' -d 'Spread spectrum'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l depth -x -a '0 1 2 3 4 5 6 7 8 9 10' -d 'Spread depth'
 complete -c vantrelctl -n '__fish_seen_subcommand_from set' -l model -x -a '0 1 2 3 4 5 6 7' -d 'Spread model'
-complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l step -x -d 'Reach the clock in steps of at most MHZ'
-complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l verify -d 'Read the chip back afterwards and compare'
-complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l no-verify -d 'Do not read the chip back'
-complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l dry-run -d 'Print what the apply would write, send nothing of it'
-complete -c vantrelctl -n '__fish_seen_subcommand_from set load' -l confirm -x -d 'Put the previous settings back unless confirmed'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load undo' -l step -x -d 'Reach the clock in steps of at most MHZ'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load undo' -l verify -d 'Read the chip back afterwards and compare'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load undo' -l no-verify -d 'Do not read the chip back'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load undo' -l dry-run -d 'Print what the apply would write, send nothing of it'
+complete -c vantrelctl -n '__fish_seen_subcommand_from set load undo' -l confirm -x -d 'Put the previous settings back unless confirmed'
 function __vantrelctl_profiles
     set -l dir (set -q XDG_CONFIG_HOME; and echo $XDG_CONFIG_HOME; or echo ~/.config)/vantrel/profiles
     for f in $dir/*.reg

@@ -6,6 +6,8 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 
+#include "bus/bus_observer.h"
+
 namespace vantrel::platform {
 
 namespace {
@@ -144,7 +146,19 @@ int I2cDevBus::transfer(TransferFailure::Transfer transfer, std::uint8_t reg, st
     args.data = static_cast<i2c_smbus_data*>(data);
     const int result = system_.ioctl(fd_, I2C_SMBUS, &args);
     if (result < 0) {
-        return fail(transfer, reg, -result);
+        fail(transfer, reg, -result);
+        // A write carried its bytes, as far as anyone can tell; a read delivered none.
+        const auto& sent = *static_cast<const i2c_smbus_data*>(data);
+        if (transfer == Transfer::WordWrite) {
+            const std::uint8_t value = value_of(sent.word);
+            transfer_ended(transfer, reg, 1, &value, 1, false);
+        } else if (transfer == Transfer::BlockWrite) {
+            transfer_ended(transfer, reg, sent.block[0], &sent.block[1], sent.block[0], false);
+        } else {
+            transfer_ended(transfer, reg, transfer == Transfer::WordRead ? 1 : 0, nullptr, 0,
+                           false);
+        }
+        return 0;
     }
     return 1;
 }
@@ -161,6 +175,7 @@ int I2cDevBus::read_register(std::uint8_t reg, std::uint8_t& value) {
     const std::uint8_t received = value_of(data.word);
     shadow_.bytes[reg] = received;
     value = received;
+    transfer_ended(TransferFailure::Transfer::WordRead, reg, 1, &received, 1, true);
     pause();
     return 1;
 }
@@ -175,6 +190,7 @@ int I2cDevBus::write_register(std::uint8_t reg, std::uint8_t value) {
         return 0;
     }
     shadow_.bytes[reg] = value;
+    transfer_ended(TransferFailure::Transfer::WordWrite, reg, 1, &value, 1, true);
     pause();
     return 1;
 }
@@ -188,12 +204,15 @@ int I2cDevBus::block_read(std::uint8_t& count) {
     // the buffer does not hold, so it fails the transfer instead of being copied.
     const std::uint8_t n = data.block[0];
     if (n < 1 || n > kKernelBlockMax) {
-        return fail(TransferFailure::Transfer::BlockRead, 0, EPROTO, n);
+        fail(TransferFailure::Transfer::BlockRead, 0, EPROTO, n);
+        transfer_ended(TransferFailure::Transfer::BlockRead, 0, n, nullptr, 0, false);
+        return 0;
     }
     for (unsigned j = 0; j < n; ++j) {
         shadow_.bytes[j] = data.block[j + 1];
     }
     count = n;
+    transfer_ended(TransferFailure::Transfer::BlockRead, 0, n, &data.block[1], n, true);
     pause();
     return 1;
 }
@@ -227,6 +246,7 @@ int I2cDevBus::block_write(std::uint8_t reg, std::uint8_t value, std::uint8_t co
     if (!transfer(TransferFailure::Transfer::BlockWrite, reg, 0, &data)) {
         return 0;
     }
+    transfer_ended(TransferFailure::Transfer::BlockWrite, reg, count, &data.block[1], count, true);
     pause();
     return 1;
 }

@@ -3,6 +3,7 @@
 
     help_matches_docs.py PROGRAM MAN_PAGE [--bash FILE] [--zsh FILE] [--fish FILE]
                          [--exit-constants HEADER]
+                         [--readme FILE]
 
 Every option --help lists must be in the generated man page and the other way round; for a
 program with commands (a "Commands:" section) the commands too; the simulated board's option
@@ -11,7 +12,8 @@ options, commands, simulated board options and --bus values of --help: bash by r
 completion function, zsh and fish by reading their option specifications. Prints one line per
 difference and exits 1 when there is any. The exit statuses of --help ("Exit status:") and
 of the man page (EXIT STATUS) must be the same numbers with the same words, and with
---exit-constants the numbers those of the header's kExit constants.
+--exit-constants the numbers those of the header's kExit constants. With --readme, the
+README's list of the simulated board's fault actions must name exactly the actions --help names.
 """
 
 import argparse
@@ -61,6 +63,22 @@ def help_board_options(sections):
 def help_bus_values(help_text):
     match = re.search(r"--bus ([a-z|]+)", help_text)
     return set(match.group(1).split("|")) if match else set()
+
+
+def help_fault_actions(sections):
+    """The ACTION list of the fault= option: from "ACTION:" to "WHICH:", without the asides."""
+    text = " ".join(line.strip() for line in sections.get("Simulated board", []))
+    found = re.search(r"ACTION: (.*?)WHICH:", text)
+    if not found:
+        return set()
+    words = re.sub(r"\([^)]*\)", "", found.group(1))
+    return set(re.findall(r"[a-z][a-z-]*(?:=N)?", words)) - {"or"}
+
+
+def readme_fault_actions(readme):
+    """The backquoted actions of the README's sentence that starts "A fault makes"."""
+    found = re.search(r"A fault makes one transfer fail\. `ACTION` is (.*?)`WHICH`", readme, re.S)
+    return set(re.findall(r"`([a-z][a-z-]*(?:=N)?)`", found.group(1))) if found else set()
 
 
 def man_commands(man):
@@ -237,6 +255,7 @@ def main():
     parser.add_argument("--zsh")
     parser.add_argument("--fish")
     parser.add_argument("--exit-constants")
+    parser.add_argument("--readme")
     args = parser.parse_args()
 
     help_text = subprocess.run([args.program, "--help"], capture_output=True, text=True,
@@ -263,6 +282,14 @@ def main():
         if not re.search(r"(?<![\w-])" + re.escape(board_option) + "=", man_text):
             print(f"{args.man_page}: simulated board option {board_option}= is not there")
             faults += 1
+
+    if args.readme:
+        actions = help_fault_actions(sections)
+        if not actions:
+            print(f"{name} --help lists no fault actions")
+            faults += 1
+        faults += compare("fault action", actions, readme_fault_actions(open(args.readme).read()),
+                          args.readme)
 
     readers = [(args.bash, lambda p: bash_offers(p, name)), (args.zsh, zsh_offers),
                (args.fish, fish_offers)]

@@ -12,6 +12,7 @@ class FakeConsole : public cli::Console {
   public:
     void out(std::string_view text) override { out_ += text; }
     void err(std::string_view text) override { err_ += text; }
+    bool err_is_terminal() const override { return err_terminal; }
 
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
@@ -19,6 +20,8 @@ class FakeConsole : public cli::Console {
         out_.clear();
         err_.clear();
     }
+
+    bool err_terminal = false;  // standard error as a terminal, for the progress line
 
   private:
     std::string out_;
