@@ -9,7 +9,7 @@ _vantrelctl()
     local options="--simulate --hub --dividers --chip-dump --bus -y --yes --settings
         --state-dir -h --help --version"
     local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
-        delay-3v66= spread= model= multiplier= dump= fault= pauses="
+        delay-3v66= spread= model= multiplier= dump= board= fault= pauses="
     local delays="none 150ps 300ps 450ps"
 
     case $prev in
