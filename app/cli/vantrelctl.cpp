@@ -41,7 +41,8 @@ class CtlRun {
         : command_(command),
           env_(env),
           console_(env.console),
-          safety_(command, env.terminal, env.console) {}
+          stops_(env.stops != nullptr ? *env.stops : no_stops_),
+          safety_(command, env.terminal, env.console, stops_) {}
 
     int execute();
 
@@ -53,10 +54,19 @@ class CtlRun {
     int save(DialogSession& session);
     int change(DialogSession& session);
     int dry_run(DialogSession& session, std::optional<int> target);
+    bool stopping() const { return stops_.stopping(); }
+    std::string stop_name() const { return std::string(stops_.first().name); }
+    int stopped() const { return stopped_exit_status(stops_.first()); }
+    // Ends a command stopped with the chip as it found it, saying so and the clock it runs.
+    int stopped_unchanged(std::optional<float> cpu_ext_mhz);
+    // Ends a change stopped before it was finished: the settings from before go back.
+    int stopped_change(DialogSession& session, const Previous& before);
 
     const CtlCommand& command_;
     const CtlEnvironment& env_;
     Console& console_;
+    NoStopSignals no_stops_;
+    const StopSignals& stops_;
     SafetySteps safety_;
     std::optional<platform::FileBootGuard> guard_;
 };
@@ -108,11 +118,21 @@ int CtlRun::execute() {
     for (const std::string& note : machine->notes()) {
         say("note: " + note);
     }
+    if (env_.board_made) {
+        env_.board_made(machine->board());
+    }
     int status = kExitRefused;
     if (machine->refusal().empty()) {
         status = on_machine(*machine, records, false);
     } else {
         say(machine->refusal());
+    }
+    std::string problem;
+    if (!machine->keep_board(problem)) {
+        say(problem);
+        if (status == kExitOk) {
+            status = kExitFailed;
+        }
     }
     if (env_.board_done) {
         env_.board_done(machine->board());
@@ -136,7 +156,13 @@ bool CtlRun::ask_before_writing() {
                      ? "vantrelctl: this changes the clock of the running machine; continue? "
                        "[y/N] "
                      : "vantrelctl: finding the clock chip writes to it; continue? [y/N] ");
-    if (!is_yes(env_.terminal.read_line(std::nullopt))) {
+    const std::optional<std::string> answer = env_.terminal.read_line(std::nullopt);
+    if (stopping()) {
+        console_.err("\n");
+        say(stop_name() + ": nothing done");
+        return false;
+    }
+    if (!is_yes(answer)) {
         say("nothing done");
         return false;
     }
@@ -145,7 +171,7 @@ bool CtlRun::ask_before_writing() {
 
 int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_machine) {
     if (this_machine && !ask_before_writing()) {
-        return kExitRefused;
+        return stopping() ? stopped() : kExitRefused;
     }
     if (guard_ && !guard_->set()) {
         say(guard_->problem() + "; not loading without a boot guard");
@@ -167,9 +193,15 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
         }
     }
     DialogSession session(machine, records, console_, command_.dry_run);
-    const int status = command(session);
+    int status = stopping() ? stopped_unchanged(std::nullopt) : command(session);
+    if (stopping() && status < kExitStoppedBase) {
+        // The command was done with the chip before the request was seen.
+        say(stop_name() + " came as the command ended; it had finished");
+        status = stopped();
+    }
     if (guard_) {
-        const std::string reason = session.shown().empty()
+        const std::string reason = stopping() ? "it was stopped by " + stop_name()
+                                   : session.shown().empty()
                                        ? "it ended with status " + std::to_string(status)
                                        : session.shown().back();
         const bool cleared = status == kExitOk ? guard_->clear() : guard_->record_failure(reason);
@@ -182,7 +214,12 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
 }
 
 int CtlRun::command(DialogSession& session) {
-    if (!session.open()) {
+    const bool found = session.open();
+    if (stopping()) {
+        return stopped_unchanged(found ? std::optional<float>(session.clock().cpu_ext_mhz)
+                                       : std::nullopt);
+    }
+    if (!found) {
         if (command_.json) {
             console_.out(failed_json(session));
         }
@@ -250,15 +287,30 @@ int CtlRun::change(DialogSession& session) {
         return dry_run(session, target);
     }
 
-    if (!safety_.go_to(session, target, command_.command == Command::Load)) {
+    // Until the command is done with the chip (applied, read back and, when asked, confirmed)
+    // the change is not finished, and a request to stop puts the settings from before back.
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
+    const bool done = safety_.go_to(session, target, command_.command == Command::Load);
+    if (stopping()) {
+        return stopped_change(session, before);
+    }
+    if (!done) {
         if (registers_changed(session, before) && command_.confirm_seconds &&
             !safety_.confirmed()) {
             safety_.put_back(session, before);
         }
-        return kExitFailed;
+        return stopping() ? stopped() : kExitFailed;
     }
     const bool as_meant = !command_.verify || safety_.verify(session, before);
+    if (stopping()) {
+        return stopped_change(session, before);
+    }
     if (command_.confirm_seconds && registers_changed(session, before) && !safety_.confirmed()) {
+        if (stopping()) {
+            return stopped_change(session, before);
+        }
         if (!safety_.put_back(session, before)) {
             return kExitFailed;
         }
@@ -274,23 +326,52 @@ int CtlRun::change(DialogSession& session) {
 // nothing has changed.
 int CtlRun::dry_run(DialogSession& session, std::optional<int> target) {
     if (!session.hold_writes()) {
-        return kExitFailed;
+        return stopping() ? stopped_unchanged(session.clock().cpu_ext_mhz) : kExitFailed;
     }
     DryRunTransfers& dry = *session.dry_run();
     const auto spread_on = [&dry] { return (dry.shadow()[REG00] & kReg00SpreadEnable) != 0; };
     const PlanEnd before{session.clock(), spread_on()};
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
     const bool done = safety_.go_to(session, target, command_.command == Command::Load,
                                     [&](const std::string& heading) {
                                         console_.out(held_writes_text(heading, dry.take_held()));
                                     });
-    if (done) {
+    if (done && !stopping()) {
         PlanEnd after{session.clock(), spread_on()};
         after.clock.cpu_speed_mhz = static_cast<float>(expected_cpu_speed(
             before.clock.cpu_speed_mhz, before.clock.cpu_ext_mhz, after.clock.cpu_ext_mhz));
         console_.out(before_after_text(before, after));
     }
     say("dry run: nothing of the apply was sent to the chip");
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
     return done ? kExitOk : kExitFailed;
+}
+
+int CtlRun::stopped_unchanged(std::optional<float> cpu_ext_mhz) {
+    say(stop_name() + ": stopped; the chip is as the command found it" +
+        (cpu_ext_mhz ? format(", at a CPU external clock of %.1f MHz", double{*cpu_ext_mhz})
+                     : std::string()));
+    return stopped();
+}
+
+int CtlRun::stopped_change(DialogSession& session, const Previous& before) {
+    if (!registers_changed(session, before)) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
+    say(stop_name() +
+        ": the change is not finished, so the settings from before go back; a second signal "
+        "does not stop that");
+    const bool back = safety_.put_back(session, before);
+    console_.out(show_text(session));
+    say(stop_name() + (back ? ": stopped; the chip is back at the settings it had before the "
+                              "command, shown above"
+                            : ": stopped; the settings from before could not all be put back: "
+                              "the chip runs what is shown above"));
+    return stopped();
 }
 
 int clear_guard(const CtlCommand& command, Console& console) {
