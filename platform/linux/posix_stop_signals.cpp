@@ -18,6 +18,7 @@ constexpr Named kStopSignals[] = {
     {SIGHUP, "SIGHUP"},
     {SIGQUIT, "SIGQUIT"},
 };
+static_assert(std::size(kStopSignals) == PosixStopSignals::kSignals);
 
 // Written only by the handler, which runs with all four blocked, so the count's increment is
 // never interleaved with itself; read by the program as whole sig_atomic_t values.

@@ -12,6 +12,8 @@ namespace vantrel::platform {
 // the handler's flags are the process's.
 class PosixStopSignals : public StopSignals {
   public:
+    static constexpr int kSignals = 4;  // the four above
+
     PosixStopSignals();
     ~PosixStopSignals() override;
     PosixStopSignals(const PosixStopSignals&) = delete;
@@ -21,7 +23,6 @@ class PosixStopSignals : public StopSignals {
     unsigned count() const override;
 
   private:
-    static constexpr int kSignals = 4;
     struct sigaction previous_[kSignals] {};
     bool installed_[kSignals] = {};
 };
