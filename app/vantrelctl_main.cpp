@@ -5,6 +5,7 @@
 #include "app/cli/console.h"
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
+#include "platform/linux/posix_stop_signals.h"
 #include "platform/linux/real_sleeper.h"
 #include "platform/linux/settings_path.h"
 #include "platform/linux/this_machine.h"
@@ -12,9 +13,12 @@
 int main(int argc, char** argv) {
     using namespace vantrel;
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Noted from here on and acted on between transfer sequences, never in the middle of one.
+    const platform::PosixStopSignals stops;
     cli::StdioConsole console;
-    cli::StdinTerminal terminal;
+    cli::StdinTerminal terminal(&stops);
     platform::RealSleeper sleeper;
-    return cli::run_vantrelctl(args, {console, terminal, sleeper, platform::make_this_machine,
-                                      [] { return platform::default_settings_path(); }, nullptr});
+    return cli::run_vantrelctl(
+        args, {console, terminal, sleeper, platform::make_this_machine,
+               [] { return platform::default_settings_path(); }, nullptr, &stops, nullptr});
 }

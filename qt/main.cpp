@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/posix_stop_signals.h"
 #include "platform/linux/real_sleeper.h"
 #include "platform/linux/this_machine.h"
 #include "qt/command_line.h"
@@ -23,6 +24,8 @@ constexpr int kBadUsage = 2;
 
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
+    // Noted from here on and acted on when the detection or apply in progress has ended.
+    const platform::PosixStopSignals stops;
     qt::CommandLine line;
     std::string error;
     if (!qt::parse_command_line(std::vector<std::string>(argv + 1, argv + argc), line, error)) {
@@ -43,14 +46,17 @@ int main(int argc, char** argv) {
     ProgramRecords records;
     platform::RealSleeper real_time;  // for a simulated board whose pauses are felt
     std::unique_ptr<Machine> machine;
+    sim::SimulatedMachine* simulated = nullptr;
     if (line.simulate) {
         // A refusal of its bus is shown as the run's first message, as on this machine.
-        machine = sim::make_simulated_machine(*line.simulate, line.bus, real_time,
-                                              records.machine_records(), error);
-        if (!machine) {
+        std::unique_ptr<sim::SimulatedMachine> board = sim::make_simulated_machine(
+            *line.simulate, line.bus, real_time, records.machine_records(), error);
+        if (!board) {
             std::fprintf(stderr, "vantrel: --simulate: %s\n", error.c_str());
             return kBadUsage;
         }
+        simulated = board.get();
+        machine = std::move(board);
     } else {
         // Everything that needs root happens here, before the QApplication exists: the window
         // never runs as root. On the kernel path nothing needs it, and it is given up all the
@@ -75,5 +81,10 @@ int main(int argc, char** argv) {
     // Qt's own options are not taken: the command line is the program's.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
-    return qt::run_program(line, *machine, records, start);
+    int status = qt::run_program(line, *machine, records, start, stops);
+    if (simulated != nullptr && !simulated->keep_board(error)) {
+        std::fprintf(stderr, "vantrel: %s\n", error.c_str());
+        status = status == 0 ? 1 : status;
+    }
+    return status;
 }

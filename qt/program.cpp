@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -25,15 +26,40 @@
 
 namespace vantrel::qt {
 
+namespace {
+
+// How often the event loop looks for a request to stop.
+constexpr int kStopLookMs = 100;
+
+}  // namespace
+
+StopWatch::StopWatch(const StopSignals& stops) {
+    QObject::connect(&timer_, &QTimer::timeout, [&stops] {
+        if (stops.stopping()) {
+            // Each of them ends on close, as on its close box.
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        }
+    });
+    timer_.start(kStopLookMs);
+}
+
 void ModalFramework::enable_3d_controls() {
     apply_3d_look();
 }
 
 void ModalFramework::run_modal(MainDialog& dialog) {
+    // A request that came while the caution notice was up: no detection follows it.
+    if (stopping()) {
+        return;
+    }
     dialog.set_change_backup(backup_);
     window_.bind(&dialog);
     window_.initialise();
-    window_.exec();
+    if (!stopping()) {
+        window_.exec();
+    }
     window_.bind(nullptr);
     dialog.set_change_backup(nullptr);
 }
@@ -179,7 +205,9 @@ bool report_picture(bool rendered, const std::string& path, const std::string& e
 }  // namespace
 
 int run_program(const CommandLine& line, Machine& machine, ProgramRecords& records,
-                std::chrono::steady_clock::time_point start) {
+                std::chrono::steady_clock::time_point start, const StopSignals& stops) {
+    const StopWatch stop_watch(stops);
+
     platform::RegFileRegistry registry(
         line.settings_path.empty() ? platform::default_settings_path() : line.settings_path);
     IconLibrary icons;
@@ -218,7 +246,7 @@ int run_program(const CommandLine& line, Machine& machine, ProgramRecords& recor
         app.start_up();
     } else {
         WindowBackup backup(registry.path());
-        ModalFramework framework(window, &backup);
+        ModalFramework framework(window, &stops, &backup);
         ModalCautionNotice caution(icons);
         SetupApp app(framework, registry, caution, records.settings_key, env);
         app.start_up();
@@ -226,6 +254,13 @@ int run_program(const CommandLine& line, Machine& machine, ProgramRecords& recor
     if (!registry.problem().empty()) {
         std::fprintf(stderr, "vantrel: %s: %s\n", registry.path().c_str(),
                      registry.problem().c_str());
+    }
+    if (stops.stopping()) {
+        const StopSignal signal = stops.first();
+        std::fprintf(stderr,
+                     "vantrel: %.*s: the window is closed; no detection or apply was cut short\n",
+                     static_cast<int>(signal.name.size()), signal.name.data());
+        return stopped_exit_status(signal);
     }
     return status;
 }

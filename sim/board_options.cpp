@@ -58,7 +58,7 @@ constexpr Named kHubs[] = {
 constexpr std::string_view kOptionNames[] = {
     "hub",        "base",      "dividers",    "n",          "m",      "depth",
     "delay-cpu",  "delay-pci", "delay-sdram", "delay-3v66", "spread", "model",
-    "multiplier", "dump",      "fault",       "pauses",
+    "multiplier", "dump",      "fault",       "pauses",     "board",
 };
 
 }  // namespace
@@ -177,6 +177,11 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
                 return fail("dump= needs a file name");
             }
             parsed.dump_path = std::string(value);
+        } else if (key == "board") {
+            if (value.empty()) {
+                return fail("board= needs a file name");
+            }
+            parsed.board_path = std::string(value);
         } else if (key == "fault") {
             Fault fault;
             std::string reason;
@@ -190,6 +195,10 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
             }
             parsed.real_pauses = value == "real";
         }
+    }
+    if (!parsed.dump_path.empty() && !parsed.board_path.empty()) {
+        error = "dump= and board= both give the chip's registers; give one of them";
+        return false;
     }
     options = std::move(parsed);
     return true;
@@ -213,6 +222,10 @@ std::string_view board_options_help() {
   multiplier=X           CPU core clock over external clock, 1 to 64 (default 7.5)
   dump=FILE              load the chip's registers from an i2cdump-style text (a file of
                          at most 1 MiB); the options above then change what they name
+  board=FILE             (Linux) keep the chip's registers in FILE, in the grid dump=
+                         reads: loaded at the start when FILE is there, written back when
+                         the program ends, so that one run sees what the last one left;
+                         the options above then change what they name; not with dump=
   fault=ACTION:WHICH...  make a transfer fail; may be given more than once.
                          ACTION: timeout, device-error, bus-error, failed (the controller
                          fails the transaction), drop-write (the chip acknowledges a write

@@ -32,6 +32,9 @@ struct BoardOptions {
     std::optional<unsigned> spread_model;  // 0..7
     std::optional<double> multiplier;      // CPU core clock over the CPU external clock
     std::string dump_path;                 // an i2cdump-style file to load into the chip
+    // A file the chip's registers are kept in from one run to the next, in the same grid: read
+    // at the start when it is there, written back when the program ends.
+    std::string board_path;
     std::vector<Fault> faults;
     bool real_pauses = true;  // whether the SMBus polls and pauses take real time
 };
@@ -44,9 +47,10 @@ bool parse_board_options(std::string_view text, BoardOptions& options, std::stri
 inline constexpr std::size_t kMaxDumpFileBytes = 1024 * 1024;
 
 // Builds the board the options describe (sim/board_setup.cpp): the dump first, then every other
-// option on top of it. `dump_text` is the content of options.dump_path, read by the caller (empty
-// when there is none). On failure returns false with the reason. On success `note` is what the
-// user should still be told (the registers a partial dump did not give), or empty.
+// option on top of it. `dump_text` is the content of options.dump_path or of the kept board
+// options.board_path, read by the caller (empty when there is none). On failure returns false with
+// the reason. On success `note` is what the user should still be told (the registers a partial dump
+// did not give), or empty.
 bool apply_board_options(const BoardOptions& options, const std::string& dump_text, SimBoard& board,
                          std::string& error, std::string& note);
 // The same, for a caller that has nowhere to show a note.

@@ -10,16 +10,18 @@ bool apply_board_options(const BoardOptions& options, const std::string& dump_te
                          std::string& error, std::string& note) {
     note.clear();
     SimClockChip& chip = board.chip();
-    if (!options.dump_path.empty()) {
+    // A kept board not written yet gives no text: the chip starts at power-up.
+    const std::string& source = options.dump_path.empty() ? options.board_path : options.dump_path;
+    if (!options.dump_path.empty() || !dump_text.empty()) {
         std::array<bool, kSimChipRegisters> given{};
         std::string reason;
         if (!chip.load_dump(dump_text, reason, &given)) {
-            error = options.dump_path + ": " + reason;
+            error = source + ": " + reason;
             return false;
         }
         const std::string missing = describe_missing_registers(given);
         if (!missing.empty()) {
-            note = options.dump_path + " gives no value for registers " + missing +
+            note = source + " gives no value for registers " + missing +
                    "; the simulated chip keeps its own";
         }
     }

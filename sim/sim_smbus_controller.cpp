@@ -186,6 +186,9 @@ void SimSmbusController::start(std::uint8_t control) {
     } else {
         schedule(Step::Word);
     }
+    if (on_start_) {
+        on_start_(records_.size());
+    }
 }
 
 }  // namespace vantrel::sim

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -35,6 +37,12 @@ class SimSmbusController {
     const std::vector<TransferRecord>& transfers() const { return records_; }
     void clear_transfers() { records_.clear(); }
 
+    // Hears each transaction as it starts, by its number counted from 1, while the transaction
+    // is still to run: something from outside can then happen in the middle of the bus work.
+    void on_start(std::function<void(std::size_t transfer)> listener) {
+        on_start_ = std::move(listener);
+    }
+
   private:
     enum class Step : std::uint8_t { None, Word, ByteReady, ByteSent, Finish };
 
@@ -60,6 +68,7 @@ class SimSmbusController {
     unsigned latency_polls_ = 1;
     FaultMatcher faults_;
     std::vector<TransferRecord> records_;
+    std::function<void(std::size_t)> on_start_;
 
     // Host registers.
     std::uint8_t status_ = 0;

@@ -1,8 +1,18 @@
 #include "sim/simulated_machine.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "bus/register_dump.h"
+
 namespace vantrel::sim {
 
 bool SimulatedMachine::make(const BoardOptions& options, ReadFile read_file, std::string& error) {
+    return make(options, read_file, {}, error);
+}
+
+bool SimulatedMachine::make(const BoardOptions& options, ReadFile read_file,
+                            const BoardFileAccess& board_file, std::string& error) {
     std::string dump;
     if (!options.dump_path.empty()) {
         std::string reason;
@@ -11,6 +21,19 @@ bool SimulatedMachine::make(const BoardOptions& options, ReadFile read_file, std
             return false;
         }
     }
+    if (!options.board_path.empty()) {
+        if (board_file.exists == nullptr || board_file.replace == nullptr) {
+            error = "board=" + options.board_path + ": this program cannot keep a board in a file";
+            return false;
+        }
+        std::string reason;
+        if (board_file.exists(options.board_path) &&
+            !read_file(options.board_path, kMaxDumpFileBytes, dump, reason)) {
+            error = "board " + options.board_path + ": " + reason;
+            return false;
+        }
+    }
+    board_file_ = board_file;
     std::string note;
     if (!apply_board_options(options, dump, board_, error, note)) {
         return false;
@@ -22,6 +45,22 @@ bool SimulatedMachine::make(const BoardOptions& options, ReadFile read_file, std
     reach_bus(std::make_unique<PortSmbusBackend>(board_, sleeper(), records_.controller,
                                                  records_.device_address, records_.shadow),
               "direct port I/O", {});
+    return true;
+}
+
+bool SimulatedMachine::keep_board(std::string& problem) {
+    if (options_.board_path.empty()) {
+        return true;
+    }
+    const auto& registers = board_.chip().registers();
+    bool known[kSimChipRegisters];
+    std::fill(std::begin(known), std::end(known), true);
+    const std::string text = format_register_dump(registers.data(), known, registers.size());
+    std::string reason;
+    if (!board_file_.replace(options_.board_path, text, reason)) {
+        problem = "the simulated board is not kept in " + options_.board_path + ": " + reason;
+        return false;
+    }
     return true;
 }
 

@@ -17,6 +17,16 @@ namespace vantrel::sim {
 using ReadFile = bool (*)(const std::string& path, std::size_t max_bytes, std::string& text,
                           std::string& error);
 
+// The operating system's file operations for a board kept in a file (board=FILE).
+struct BoardFileAccess {
+    // Whether anything is at the path: a board not kept yet starts at power-up.
+    bool (*exists)(const std::string& path) = nullptr;
+    // Puts `text` in place of the whole file, so that a crash leaves the old file or the new
+    // one; false with why.
+    bool (*replace)(const std::string& path, const std::string& text,
+                    std::string& problem) = nullptr;
+};
+
 // The simulated board as a machine: its ports reached directly, its own processor and clock,
 // and its pauses passing in real time through `real` unless the options make them instant.
 class SimulatedMachine : public Machine {
@@ -28,6 +38,12 @@ class SimulatedMachine : public Machine {
     // `read_file`. On failure returns false with a message that names the file or the option;
     // a note for the user may come with success.
     bool make(const BoardOptions& options, ReadFile read_file, std::string& error);
+    // The same, where a board can be kept in a file through `board_file`.
+    bool make(const BoardOptions& options, ReadFile read_file, const BoardFileAccess& board_file,
+              std::string& error);
+    // Writes the chip's registers back to the file the options keep the board in, if any; false
+    // with why. The front end calls it once, as the program ends.
+    bool keep_board(std::string& problem);
 
     SmbusBackend& backend() override { return *backend_; }
     Sleeper& sleeper() override;
@@ -48,6 +64,7 @@ class SimulatedMachine : public Machine {
     PacedSleeper paced_;
     BoardOptions options_;
     std::unique_ptr<SmbusBackend> backend_;
+    BoardFileAccess board_file_;
 };
 
 // A simulated machine made from its options, or nullptr with why.

@@ -60,6 +60,9 @@ std::string summary(const BoardOptions& o) {
     if (!o.dump_path.empty()) {
         add("dump=" + o.dump_path);
     }
+    if (!o.board_path.empty()) {
+        add("board=" + o.board_path);
+    }
     for (const sim::Fault& f : o.faults) {
         std::string fault = "fault=" + std::to_string(static_cast<int>(f.action));
         fault.append("/").append(f.ordinal ? std::to_string(*f.ordinal) : "-");
@@ -108,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, OptionsParse, ::testing::Values(
     ParseCase{"Multiplier", "multiplier=7.5", "x7500"},
     ParseCase{"MultiplierThousandths", "multiplier=1.005", "x1005"},
     ParseCase{"DumpWithEquals", "dump=/tmp/a=b.txt,pauses=instant", "dump=/tmp/a=b.txt instant"},
+    ParseCase{"KeptBoard", "board=/tmp/board.txt,n=140", "n=140 board=/tmp/board.txt"},
     ParseCase{"FaultOnRegister", "fault=device-error:word-write:reg=22", "fault=1/-/1/34/1/0/0"},
     ParseCase{"FaultQualifiersInAnyOrder", "fault=timeout:reg=0x1F:word-read:nth=3", "fault=0/-/0/31/3/0/0"},
     ParseCase{"FaultOrdinal", "fault=bus-error:transfer=5", "fault=2/5/-/-/1/0/0"},
@@ -167,6 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Lists, OptionsReject, ::testing::Values(
     RejectCase{"TrailingComma", "hub=aa,", "\"hub=aa,\": the list ends with a comma"},
     RejectCase{"DoubleComma", "hub=aa,,n=1", "\"\": empty option (two commas in a row, or one at an end)"},
     RejectCase{"FaultAction", "fault=explode:word-read", "\"fault=explode:word-read\": a fault starts with its action: timeout, device-error, bus-error, failed, drop-write or block-count=N"},
+    RejectCase{"BoardWithoutFile", "board=", "\"board=\": board= needs a file name"},
+    RejectCase{"BoardAndDump", "board=a.txt,dump=b.txt", "dump= and board= both give the chip's registers; give one of them"},
     RejectCase{"FaultWithoutTransfer", "fault=timeout", "\"fault=timeout\": say which transfer: a kind (word-read, word-write, block-read, block-write) or transfer=N"},
     RejectCase{"OrdinalZero", "fault=timeout:transfer=0", "\"fault=timeout:transfer=0\": transfer= counts every transfer from 1"},
     RejectCase{"OrdinalWithKind", "fault=timeout:transfer=3:word-read", "\"fault=timeout:transfer=3:word-read\": transfer= counts every transfer; it takes no kind, reg= or nth="},
@@ -183,7 +189,7 @@ TEST(OptionsHelp, NamesEveryOptionTheParserKnows) {
     const std::string help(sim::board_options_help());
     for (const char* name :
          {"hub", "base", "dividers", "n", "m", "depth", "delay-cpu", "delay-pci", "delay-sdram",
-          "delay-3v66", "spread", "model", "multiplier", "dump", "fault", "pauses"}) {
+          "delay-3v66", "spread", "model", "multiplier", "dump", "board", "fault", "pauses"}) {
         EXPECT_NE(help.find(std::string(name) + "="), std::string::npos) << name;
         BoardOptions options;
         std::string error;

@@ -97,7 +97,19 @@ bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool 
                                : format("step %zu of %zu (%d MHz): %s", step, count, mhz, button));
         }
     };
+    const auto stop_before = [&](std::size_t step) {
+        if (!stops_.stopping()) {
+            return false;
+        }
+        say(format("%s: stopped before step %zu of %zu: the CPU external clock is %.1f MHz",
+                   std::string(stops_.first().name).c_str(), step, count,
+                   double{session.clock().cpu_ext_mhz}));
+        return true;
+    };
     for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (stop_before(i + 1)) {
+            return false;
+        }
         say(format("step %zu of %zu: %d MHz", i + 1, count, steps[i]));
         session.controls().set_text(IDC_FREQ_EDIT, std::to_string(steps[i]));
         if (!session.run_settings()) {
@@ -106,6 +118,9 @@ bool SafetySteps::go_to(DialogSession& session, std::optional<int> target, bool 
             return false;
         }
         heard(i + 1, steps[i], "Run Settings");
+    }
+    if (count > 1 && stop_before(count)) {
+        return false;
     }
     if (count > 1) {
         say(format("step %zu of %zu: %d MHz", count, count, *target));
@@ -135,6 +150,10 @@ bool SafetySteps::confirmed() {
     if (!answer || !terminal_.interactive()) {
         console_.err("\n");
     }
+    if (stops_.stopping()) {
+        say(std::string(stops_.first().name) + " at the question: taken as no");
+        return false;
+    }
     if (!answer) {
         say(format("no answer within %u s, or the input ended", *command_.confirm_seconds));
     }
@@ -145,6 +164,7 @@ bool SafetySteps::confirmed() {
 // box commits as they stand, so the clock is the one from before and not one solved anew.
 bool SafetySteps::put_back(DialogSession& session, const Previous& before) {
     say("putting the previous settings back");
+    signals_said_ = stops_.count();
     MemoryDialogControls& controls = session.controls();
     set_spread_box(session, before.check);
     for (std::size_t i = 0; i < std::size(kLists); ++i) {
@@ -156,7 +176,9 @@ bool SafetySteps::put_back(DialogSession& session, const Previous& before) {
                                           static_cast<int>(*command_.step_mhz))) {
             say(format("step back: %d MHz", at));
             controls.set_text(IDC_FREQ_EDIT, std::to_string(at));
-            if (!session.run_settings()) {
+            const bool stepped = session.run_settings();
+            note_signals_while_putting_back();
+            if (!stepped) {
                 say(
                     format("could not put the previous settings back: the CPU external clock is "
                            "%.1f MHz",
@@ -167,11 +189,21 @@ bool SafetySteps::put_back(DialogSession& session, const Previous& before) {
     }
     restore_snapshot(session.clock(), before.clock);
     controls.set_text(IDC_FREQ_EDIT, "");
-    if (!session.run_settings()) {
+    const bool back = session.run_settings();
+    note_signals_while_putting_back();
+    if (!back) {
         say("could not put the previous settings back");
         return false;
     }
     return true;
+}
+
+void SafetySteps::note_signals_while_putting_back() {
+    if (stops_.count() > signals_said_) {
+        signals_said_ = stops_.count();
+        say("another signal came: the previous settings still go back; putting them back is "
+            "not stopped");
+    }
 }
 
 bool SafetySteps::verify(DialogSession& session, const Previous& before) {

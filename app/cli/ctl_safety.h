@@ -11,6 +11,7 @@
 #include "app/cli/ctl_command.h"
 #include "app/cli/dialog_session.h"
 #include "app/cli/terminal.h"
+#include "app/core/stop_signals.h"
 #include "clockgen/registers.h"
 #include "res/resource_ids.h"
 #include "ui/apply_workflow.h"
@@ -50,29 +51,37 @@ bool is_yes(const std::optional<std::string>& answer);
 // checking what the chip holds, asking the user to keep it, and putting the old one back.
 class SafetySteps {
   public:
-    SafetySteps(const CtlCommand& command, Terminal& terminal, Console& console)
-        : command_(command), terminal_(terminal), console_(console) {}
+    SafetySteps(const CtlCommand& command, Terminal& terminal, Console& console,
+                const StopSignals& stops)
+        : command_(command), terminal_(terminal), console_(console), stops_(stops) {}
 
     // Runs the apply once per step toward `target`, then the last one: "Load Settings" when
     // `load_at_end`, else "Run Settings" with the frequency box as set asks. Stops at the
-    // first step that shows a message and says where the chip was left. After each apply
+    // first step that shows a message, or before the next apply once a request to stop has
+    // come, and says where the chip was left. After each apply
     // that showed none, `applied` hears which it was ("step 1 of 3 (138 MHz): Run Settings").
     bool go_to(DialogSession& session, std::optional<int> target, bool load_at_end,
                const std::function<void(const std::string&)>& applied = {});
     // Reads the chip back and compares it with what the apply meant: the registers it wrote,
     // and the clock the chip runs, as the CPU speed shows it.
     bool verify(DialogSession& session, const Previous& before);
-    // Asks whether to keep the change, waiting as long as the command says.
+    // Asks whether to keep the change, waiting as long as the command says. A request to stop
+    // while it waits is a no.
     bool confirmed();
-    // Puts the settings from before the change back through the same apply.
+    // Puts the settings from before the change back through the same apply. Requests to stop
+    // do not end it; one that comes meanwhile is only said.
     bool put_back(DialogSession& session, const Previous& before);
 
   private:
     void say(const std::string& text);
+    // Says that a request to stop came during the putting back and did not end it.
+    void note_signals_while_putting_back();
 
     const CtlCommand& command_;
     Terminal& terminal_;
     Console& console_;
+    const StopSignals& stops_;
+    unsigned signals_said_ = 0;
 };
 
 }  // namespace vantrel::cli

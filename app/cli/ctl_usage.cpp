@@ -121,6 +121,15 @@ std::string ctl_usage() {
         "  -h, --help             this text\n"
         "  --version              the version\n"
         "\n"
+        "Stopping:\n"
+        "  SIGINT (Ctrl-C), SIGTERM, SIGHUP and SIGQUIT never cut a transfer: each is acted on\n"
+        "  once the transfer sequence in progress has ended, enhanced mode left. A set or load\n"
+        "  not yet finished (applied, read back and, with --confirm, kept) is then undone: with\n"
+        "  --step it stops at the next step, then the settings from before go back as after a\n"
+        "  --confirm without y, and a second signal does not stop that. At a question, a\n"
+        "  signal or the end of input means no. The program says what the chip runs and exits\n"
+        "  with 128 + the signal's number; load --at-boot keeps its boot guard.\n"
+        "\n"
         "On this machine every command asks before its first write to the chip (finding the\n"
         "chip writes to it too) unless -y is given, and refuses without a terminal to ask on.\n"
         "Results go to standard output, messages to standard error.\n"
@@ -129,6 +138,9 @@ std::string ctl_usage() {
     for (const ExitStatusMeaning& status : kExitStatuses) {
         text += wrapped("  " + std::to_string(status.status) + "  ", status.meaning);
     }
+    // A shell's own convention for a program a signal ended, so it has no constant of its own.
+    text += wrapped("  128+N  ", "stopped by signal N (129 SIGHUP, 130 SIGINT, 131 SIGQUIT, "
+                                 "143 SIGTERM)");
     text += "\n";
     text += sim::board_options_help();
     return text;

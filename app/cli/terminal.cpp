@@ -12,6 +12,9 @@ namespace {
 
 // An answer is a short line; anything longer is not one.
 constexpr std::size_t kMaxLine = 4096;
+// A signal that comes between the look at the stop requests and the wait does not interrupt
+// the wait; waiting in slices this long bounds how late it is seen.
+constexpr int kStopLookMs = 200;
 
 }  // namespace
 
@@ -25,6 +28,9 @@ std::optional<std::string> StdinTerminal::read_line(std::optional<std::uint32_t>
         timeout_ms ? Clock::now() + std::chrono::milliseconds(*timeout_ms) : Clock::time_point{};
     std::string line;
     for (;;) {
+        if (stops_ != nullptr && stops_->stopping()) {
+            return std::nullopt;
+        }
         int wait_ms = -1;
         if (timeout_ms) {
             const auto left =
@@ -34,12 +40,15 @@ std::optional<std::string> StdinTerminal::read_line(std::optional<std::uint32_t>
             }
             wait_ms = static_cast<int>(left.count());
         }
+        if (stops_ != nullptr && (wait_ms < 0 || wait_ms > kStopLookMs)) {
+            wait_ms = kStopLookMs;
+        }
         pollfd input{STDIN_FILENO, POLLIN, 0};
         const int ready = ::poll(&input, 1, wait_ms);
-        if (ready < 0 && errno == EINTR) {
-            continue;
+        if ((ready < 0 && errno == EINTR) || ready == 0) {
+            continue;  // the deadline and the stop requests are looked at again above
         }
-        if (ready <= 0) {
+        if (ready < 0) {
             return std::nullopt;
         }
         // One byte at a time, so that nothing after the line is taken from the input.

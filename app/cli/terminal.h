@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/core/stop_signals.h"
+
 namespace vantrel::cli {
 
 // Where a command-line program reads its answers: standard input.
@@ -17,11 +19,16 @@ class Terminal {
     virtual std::optional<std::string> read_line(std::optional<std::uint32_t> timeout_ms) = 0;
 };
 
-// The process's standard input.
+// The process's standard input. A request to stop, when `stops` is given, ends a wait as
+// if no answer came.
 class StdinTerminal : public Terminal {
   public:
+    explicit StdinTerminal(const StopSignals* stops = nullptr) : stops_(stops) {}
     bool interactive() const override;
     std::optional<std::string> read_line(std::optional<std::uint32_t> timeout_ms) override;
+
+  private:
+    const StopSignals* stops_;
 };
 
 }  // namespace vantrel::cli

@@ -81,7 +81,8 @@ class CtlRun {
           env_(env),
           watch_(env.console, command.trace, !command.quiet),
           console_(watch_),
-          safety_(command, env.terminal, watch_) {}
+          stops_(env.stops != nullptr ? *env.stops : no_stops_),
+          safety_(command, env.terminal, watch_, stops_) {}
 
     int execute();
 
@@ -93,11 +94,20 @@ class CtlRun {
     int save(DialogSession& session);
     int change(DialogSession& session);
     int dry_run(DialogSession& session, std::optional<int> target);
+    bool stopping() const { return stops_.stopping(); }
+    std::string stop_name() const { return std::string(stops_.first().name); }
+    int stopped() const { return stopped_exit_status(stops_.first()); }
+    // Ends a command stopped with the chip as it found it, saying so and the clock it runs.
+    int stopped_unchanged(std::optional<float> cpu_ext_mhz);
+    // Ends a change stopped before it was finished: the settings from before go back.
+    int stopped_change(DialogSession& session, const Previous& before);
 
     const CtlCommand& command_;
     const CtlEnvironment& env_;
     BusWatch watch_;  // everything written goes through it, so the progress line stays apart
     Console& console_;
+    NoStopSignals no_stops_;
+    const StopSignals& stops_;
     SafetySteps safety_;
     std::optional<platform::FileBootGuard> guard_;
 };
@@ -149,11 +159,21 @@ int CtlRun::execute() {
     for (const std::string& note : machine->notes()) {
         say("note: " + note);
     }
+    if (env_.board_made) {
+        env_.board_made(machine->board());
+    }
     int status = kExitRefused;
     if (machine->refusal().empty()) {
         status = on_machine(*machine, records, false);
     } else {
         say(machine->refusal());
+    }
+    std::string problem;
+    if (!machine->keep_board(problem)) {
+        say(problem);
+        if (status == kExitOk) {
+            status = kExitFailed;
+        }
     }
     if (env_.board_done) {
         env_.board_done(machine->board());
@@ -177,7 +197,13 @@ bool CtlRun::ask_before_writing() {
                      ? "vantrelctl: this changes the clock of the running machine; continue? "
                        "[y/N] "
                      : "vantrelctl: finding the clock chip writes to it; continue? [y/N] ");
-    if (!is_yes(env_.terminal.read_line(std::nullopt))) {
+    const std::optional<std::string> answer = env_.terminal.read_line(std::nullopt);
+    if (stopping()) {
+        console_.err("\n");
+        say(stop_name() + ": nothing done");
+        return false;
+    }
+    if (!is_yes(answer)) {
         say("nothing done");
         return false;
     }
@@ -186,7 +212,7 @@ bool CtlRun::ask_before_writing() {
 
 int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_machine) {
     if (this_machine && !ask_before_writing()) {
-        return kExitRefused;
+        return stopping() ? stopped() : kExitRefused;
     }
     if (guard_ && !guard_->set()) {
         say(guard_->problem() + "; not loading without a boot guard");
@@ -206,11 +232,17 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
     }
     SmbusTransfers& bus = machine.backend().transfers();
     bus.set_observer(&watch_);
-    const int status = command(session);
+    int status = stopping() ? stopped_unchanged(std::nullopt) : command(session);
     watch_.finish();
     bus.set_observer(nullptr);
+    if (stopping() && status < kExitStoppedBase) {
+        // The command was done with the chip before the request was seen.
+        say(stop_name() + " came as the command ended; it had finished");
+        status = stopped();
+    }
     if (guard_) {
-        const std::string reason = session.shown().empty()
+        const std::string reason = stopping() ? "it was stopped by " + stop_name()
+                                   : session.shown().empty()
                                        ? "it ended with status " + std::to_string(status)
                                        : session.shown().back();
         const bool cleared = status == kExitOk ? guard_->clear() : guard_->record_failure(reason);
@@ -224,9 +256,13 @@ int CtlRun::on_machine(Machine& machine, ProgramRecords& records, bool this_mach
 
 int CtlRun::command(DialogSession& session) {
     watch_.stage(kStageFinding);
-    const bool opened = session.open();
+    const bool found = session.open();
     watch_.finish();
-    if (!opened) {
+    if (stopping()) {
+        return stopped_unchanged(found ? std::optional<float>(session.clock().cpu_ext_mhz)
+                                       : std::nullopt);
+    }
+    if (!found) {
         if (command_.json) {
             console_.out(failed_json(session));
         }
@@ -299,6 +335,11 @@ int CtlRun::change(DialogSession& session) {
         return dry_run(session, target);
     }
 
+    // Until the command is done with the chip (applied, read back and, when asked, confirmed)
+    // the change is not finished, and a request to stop puts the settings from before back.
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
     // The settings the chip has are kept for an undo just before the first write, and not at
     // all when the apply refuses the request first.
     PreviousProfile previous(env_.default_settings_path(), true);
@@ -307,6 +348,9 @@ int CtlRun::change(DialogSession& session) {
     const bool applied = safety_.go_to(session, target, command_.command == Command::Load);
     watch_.finish();
     session.set_change_backup(nullptr);
+    if (stopping()) {
+        return stopped_change(session, before);
+    }
     if (!previous.problem().empty()) {
         say("not changing the clock: the chip's settings could not be kept as the profile " +
             std::string(kPreviousProfile) + " for an undo (" + previous.problem() + ")");
@@ -317,13 +361,23 @@ int CtlRun::change(DialogSession& session) {
             !safety_.confirmed()) {
             watch_.stage(kStagePuttingBack);
             safety_.put_back(session, before);
+            watch_.finish();
+        }
+        if (stopping()) {
+            return stopped();
         }
         return session.refused_input() ? kExitUsage : kExitFailed;
     }
     watch_.stage(kStageReadingBack);
     const bool as_meant = !command_.verify || safety_.verify(session, before);
     watch_.finish();
+    if (stopping()) {
+        return stopped_change(session, before);
+    }
     if (command_.confirm_seconds && registers_changed(session, before) && !safety_.confirmed()) {
+        if (stopping()) {
+            return stopped_change(session, before);
+        }
         watch_.stage(kStagePuttingBack);
         const bool put_back = safety_.put_back(session, before);
         watch_.finish();
@@ -345,23 +399,52 @@ int CtlRun::dry_run(DialogSession& session, std::optional<int> target) {
     const bool held = session.hold_writes();
     watch_.finish();
     if (!held) {
-        return kExitFailed;
+        return stopping() ? stopped_unchanged(session.clock().cpu_ext_mhz) : kExitFailed;
     }
     DryRunTransfers& dry = *session.dry_run();
     const auto spread_on = [&dry] { return (dry.shadow()[REG00] & kReg00SpreadEnable) != 0; };
     const PlanEnd before{session.clock(), spread_on()};
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
     const bool done = safety_.go_to(session, target, command_.command == Command::Load,
                                     [&](const std::string& heading) {
                                         console_.out(held_writes_text(heading, dry.take_held()));
                                     });
-    if (done) {
+    if (done && !stopping()) {
         PlanEnd after{session.clock(), spread_on()};
         after.clock.cpu_speed_mhz = static_cast<float>(expected_cpu_speed(
             before.clock.cpu_speed_mhz, before.clock.cpu_ext_mhz, after.clock.cpu_ext_mhz));
         console_.out(before_after_text(before, after));
     }
     say("dry run: nothing of the apply was sent to the chip");
+    if (stopping()) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
     return done ? kExitOk : session.refused_input() ? kExitUsage : kExitFailed;
+}
+
+int CtlRun::stopped_unchanged(std::optional<float> cpu_ext_mhz) {
+    say(stop_name() + ": stopped; the chip is as the command found it" +
+        (cpu_ext_mhz ? format(", at a CPU external clock of %.1f MHz", double{*cpu_ext_mhz})
+                     : std::string()));
+    return stopped();
+}
+
+int CtlRun::stopped_change(DialogSession& session, const Previous& before) {
+    if (!registers_changed(session, before)) {
+        return stopped_unchanged(before.clock.cpu_ext_mhz);
+    }
+    say(stop_name() +
+        ": the change is not finished, so the settings from before go back; a second signal "
+        "does not stop that");
+    const bool back = safety_.put_back(session, before);
+    console_.out(show_text(session));
+    say(stop_name() + (back ? ": stopped; the chip is back at the settings it had before the "
+                              "command, shown above"
+                            : ": stopped; the settings from before could not all be put back: "
+                              "the chip runs what is shown above"));
+    return stopped();
 }
 
 int clear_guard(const CtlCommand& command, Console& console) {

@@ -8,6 +8,7 @@
 
 #include "app/cli/console.h"
 #include "app/cli/terminal.h"
+#include "app/core/stop_signals.h"
 #include "bus/sleeper.h"
 #include "platform/linux/bus_choice.h"
 #include "sim/sim_board.h"
@@ -22,6 +23,7 @@ inline constexpr int kExitUsage = 2;         // a wrong argument or input file
 inline constexpr int kExitRefused = 3;       // nothing touched: no access, no yes, boot guard
 inline constexpr int kExitVerifyFailed = 4;  // the chip differs from what was set
 inline constexpr int kExitNotConfirmed = 5;  // no yes in time: the previous settings are back
+// A request to stop ends a command with stopped_exit_status(): 128 plus the signal's number.
 
 // Each exit status with its meaning, as --help and the man page give them.
 struct ExitStatusMeaning {
@@ -60,6 +62,11 @@ struct CtlEnvironment {
     std::function<std::string()> default_settings_path;
     // Sees the simulated board once the command is done with it (for tests); may be empty.
     std::function<void(sim::SimBoard&)> board_done;
+    // The requests to stop (SIGINT, SIGTERM, SIGHUP, SIGQUIT); nullptr: none come.
+    const StopSignals* stops = nullptr;
+    // Sees the simulated board as soon as it is made, before any transfer (for tests); may be
+    // empty.
+    std::function<void(sim::SimBoard&)> board_made;
 };
 
 // The vantrelctl program: its arguments (without the program name) in, the exit status out.

@@ -11,7 +11,7 @@ _vantrelctl()
     local change="--step --verify --no-verify --dry-run --confirm"
     local options="$board $watch -y --yes -h --help --version"
     local simulate="hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram=
-        delay-3v66= spread= model= multiplier= dump= fault= pauses="
+        delay-3v66= spread= model= multiplier= dump= board= fault= pauses="
     local delays="none 150ps 300ps 450ps"
 
     case $prev in

@@ -15,7 +15,7 @@ complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a profile
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a delete-profile -d 'Remove a profile'
 complete -c vantrelctl -n "not __fish_seen_subcommand_from $commands" -a undo -d 'Load the profile previous, the settings before the last change'
 
-complete -c vantrelctl -l simulate -d 'A simulated board instead of this machine' -a 'hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram= delay-3v66= spread= model= multiplier= dump= fault= pauses='
+complete -c vantrelctl -l simulate -d 'A simulated board instead of this machine' -a 'hub= base= dividers= n= m= depth= delay-cpu= delay-pci= delay-sdram= delay-3v66= spread= model= multiplier= dump= board= fault= pauses='
 complete -c vantrelctl -l hub -x -a 'aa ab ba none' -d 'The simulated hub'
 complete -c vantrelctl -l dividers -x -d 'The simulated divider straps, CPU/SDRAM'
 complete -c vantrelctl -l chip-dump -r -F -d 'Load a register dump into the simulated chip'

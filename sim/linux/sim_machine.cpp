@@ -1,6 +1,13 @@
 #include "sim/linux/sim_machine.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "bus/smbus_backend.h"
+#include "platform/linux/durable_file.h"
 #include "platform/linux/text_file.h"
 #include "sim/linux/sim_i2c_dev.h"
 #include "sim/linux/sim_sysfs.h"
@@ -8,6 +15,27 @@
 namespace vantrel::sim {
 
 namespace {
+
+bool board_file_exists(const std::string& path) {
+    struct stat status {};
+    // Anything but a missing file is read, so that one that cannot be read is refused rather
+    // than overwritten by a board started afresh.
+    return ::lstat(path.c_str(), &status) == 0 || errno != ENOENT;
+}
+
+bool replace_board_file(const std::string& path, const std::string& text, std::string& problem) {
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : path.substr(0, slash);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const platform::FileDescriptor dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir_fd.get() < 0) {
+        problem = "cannot open the directory " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return platform::replace_file({dir_fd.get(), dir, base}, text, std::nullopt, {}, problem);
+}
 
 class LinuxSimulatedMachine : public SimulatedMachine {
   public:
@@ -48,7 +76,8 @@ std::unique_ptr<SimulatedMachine> make_simulated_machine(const BoardOptions& opt
                                                          const MachineRecords& records,
                                                          std::string& error) {
     auto machine = std::make_unique<LinuxSimulatedMachine>(records, real);
-    if (!machine->make(options, platform::read_small_file, error)) {
+    if (!machine->make(options, platform::read_small_file, {board_file_exists, replace_board_file},
+                       error)) {
         return nullptr;
     }
     // No kernel driver holds a simulated hub unless asked to.

@@ -98,9 +98,9 @@ def words(text):
 def help_exit_statuses(sections):
     statuses, current = {}, None
     for line in sections.get("Exit status", []):
-        entry = re.match(r"^  (\d+)  (.*)$", line)
+        entry = re.match(r"^  (\d+(?:\+N)?)  (.*)$", line)
         if entry:
-            current = int(entry.group(1))
+            current = int(entry.group(1)) if entry.group(1).isdigit() else entry.group(1)
             statuses[current] = entry.group(2)
         elif current is not None and line.strip():
             statuses[current] += " " + line.strip()
@@ -111,8 +111,10 @@ def man_exit_statuses(man):
     section = re.search(r"^\.SH EXIT STATUS$(.*?)^\.SH ", man, re.M | re.S)
     if not section:
         return {}
-    entries = re.findall(r"^\\fB(\d+)\\fR\n\.RS 4\n(.*?)^\.RE", section.group(1), re.M | re.S)
-    return {int(status): words(text) for status, text in entries}
+    entries = re.findall(r"^\\fB(\d+)\\fR(\+\\fIN\\fR)?\n\.RS 4\n(.*?)^\.RE", section.group(1),
+                         re.M | re.S)
+    return {int(status) if not signal else status + "+N": words(text)
+            for status, signal, text in entries}
 
 
 def code_exit_statuses(header):
@@ -128,14 +130,14 @@ def compare_exit_statuses(sections, man, header, where):
             return 1
         return 0
     in_man = man_exit_statuses(man)
-    for status in sorted(set(in_help) | set(in_man)):
+    for status in sorted(set(in_help) | set(in_man), key=str):
         if in_help.get(status) != in_man.get(status):
             print(f"{where}: exit status {status} is \"{in_man.get(status)}\" here but "
                   f"\"{in_help.get(status)}\" in --help")
             faults += 1
     if header:
         in_code = code_exit_statuses(header)
-        for status in sorted(in_code ^ set(in_help)):
+        for status in sorted(in_code ^ {s for s in in_help if isinstance(s, int)}):
             print(f"{header}: exit status {status} is "
                   f"{'in the code' if status in in_code else 'in --help'} only")
             faults += 1

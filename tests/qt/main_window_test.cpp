@@ -7,13 +7,16 @@
 #include <QSlider>
 #include <QTest>
 #include <cmath>
+#include <csignal>
 #include <optional>
 #include <vector>
 
 #include "bus/pci_config.h"
 #include "modal_user.h"
+#include "qt/program.h"
 #include "res/resource_ids.h"
 #include "sim/sim_pci.h"
+#include "sim/sim_stop_signals.h"
 #include "table_rows.h"
 #include "test_classes.h"
 #include "user_actions.h"
@@ -405,6 +408,64 @@ void MainWindowTest::busy_cursor() {
     // The speed is measured inside the detection and inside every apply.
     QCOMPARE(h.cpu->seen(), std::vector<Qt::CursorShape>{Qt::WaitCursor});
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// A request to stop: acted on when the detection or the apply in progress has ended, never in
+// the middle of it, and the window then closes (or never opens).
+struct StopRow {
+    const char* label;
+    std::size_t at_transfer;  // 0: there before the window is run
+    bool run_settings;        // the user presses "Run Settings" once the window is up
+    std::size_t transfers;    // made in all
+    bool opened;              // the window was up for the user
+};
+
+// Detection makes 13 transfers, an apply 15.
+const StopRow kStop[] = {
+    {"before_the_window", 0, false, 0, false},
+    {"in_detection", 5, false, 13, false},
+    {"in_the_apply", 13 + 3, true, 13 + 15, true},
+};
+
+void MainWindowTest::stopped_data() {
+    add_rows(kStop);
+}
+
+void MainWindowTest::stopped() {
+    const StopRow& row = fetch_row(kStop);
+    WindowHarness h;
+    sim::SimStopSignals stops;
+    if (row.at_transfer == 0) {
+        stops.arrive({SIGTERM, "SIGTERM"});
+    } else {
+        stops.arrive_at_transfer(h.sim(), row.at_transfer, {SIGTERM, "SIGTERM"});
+    }
+    MainDialog dialog(h.env());
+    qt::ModalFramework framework(h.window, &stops);
+    const qt::StopWatch watch(stops);
+    ModalUser user;
+    bool opened = false;
+    unsigned looks_after_run = 0;
+    bool closed_by_test = false;
+    user.on<qt::MainWindow>([&](qt::MainWindow& window) {
+        if (!opened && row.run_settings) {
+            h.control<QPushButton>(IDC_RUN_SETTINGS)->click();
+        }
+        opened = true;
+        // The watch closes the window within its 100 ms; this only keeps a failing test from
+        // waiting for ever.
+        if (++looks_after_run > 400) {
+            closed_by_test = true;
+            window.close();
+        }
+    });
+    framework.run_modal(dialog);
+
+    QCOMPARE(opened, row.opened);
+    QVERIFY(!closed_by_test);
+    QVERIFY(!h.window.isVisible());
+    QCOMPARE(h.sim().smbus().transfers().size(), row.transfers);
+    QVERIFY(!h.sim().chip().enhanced_mode());
 }
 
 }  // namespace vantrel::test

@@ -35,6 +35,8 @@ class MainWindowTest : public QObject {
     void fault_message();
     void busy_cursor_data();
     void busy_cursor();
+    void stopped_data();
+    void stopped();
 };
 
 class SettingsTest : public QObject {

@@ -41,6 +41,9 @@ class BoardMachine : public Machine {
 
 std::optional<std::string> ScriptedTerminal::read_line(std::optional<std::uint32_t> timeout_ms) {
     ++reads_;
+    if (on_read) {
+        on_read();
+    }
     if (lines_.empty()) {
         return std::nullopt;  // the input has ended
     }
@@ -57,6 +60,12 @@ std::optional<std::string> ScriptedTerminal::read_line(std::optional<std::uint32
 }
 
 CtlRunner::CtlRunner() = default;
+
+void CtlRunner::plan_stops(sim::SimBoard& board) {
+    for (const auto& [transfer, signal] : stop_at) {
+        stops.arrive_at_transfer(board, transfer, signal);
+    }
+}
 
 void CtlRunner::keep(sim::SimBoard& board) {
     board_used = true;
@@ -87,10 +96,13 @@ int CtlRunner::run(std::vector<std::string> args) {
             if (!board) {
                 return nullptr;
             }
+            plan_stops(board->board());
             return std::make_unique<BoardMachine>(std::move(board), keep_board);
         },
         [this] { return settings_path(); },
         keep_board,
+        &stops,
+        [this](sim::SimBoard& board) { plan_stops(board); },
     };
     return cli::run_vantrelctl(args, env);
 }

@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
 #include "sim/faults.h"
+#include "sim/sim_stop_signals.h"
 #include "support/fake_console.h"
 #include "support/temp_dir.h"
 
@@ -22,6 +25,8 @@ class ScriptedTerminal : public cli::Terminal {
     std::optional<std::string> read_line(std::optional<std::uint32_t> timeout_ms) override;
 
     void set_interactive(bool on) { interactive_ = on; }
+    // Runs as each wait for a line begins (a signal that comes at the question).
+    std::function<void()> on_read;
     void type(std::string line, std::uint32_t after_ms = 0) {
         lines_.push_back({std::move(line), after_ms});
     }
@@ -67,6 +72,10 @@ class CtlRunner {
     TempDir dir;
     std::string machine_options = "pauses=instant";
     bool machine_refused = false;
+    // The requests to stop the program hears; `stop_at` sends them as the board's transfer
+    // number `first` starts (counted from 1 over the whole run).
+    sim::SimStopSignals stops;
+    std::vector<std::pair<std::size_t, StopSignal>> stop_at;
 
     // What the last run left: the transfers on the board it used (simulated or "this
     // machine"), whether a board was used at all, and the chip's registers and running clock.
@@ -89,6 +98,7 @@ class CtlRunner {
 
   private:
     void keep(sim::SimBoard& board);
+    void plan_stops(sim::SimBoard& board);
 };
 
 }  // namespace vantrel::test
