@@ -12,16 +12,15 @@ cache="${VANTREL_KERNEL_CACHE:-$work/cache}"
 boot_timeout="${VANTREL_BOOT_TIMEOUT:-180}"
 
 stage() { echo "== $*"; }
-
-stage "packages"
-"$root/scripts/setup-deps.sh" kernel
-
 # One line that cannot be missed, the closing count, and out.
 give_up() {
     echo "FAIL: $*"
     echo "0 passed, 1 failed"
     exit 1
 }
+
+stage "packages"
+"$root/scripts/setup-deps.sh" kernel || give_up "the packages the boot needs could not be installed"
 
 stage "static vantrelctl for i686"
 mkdir -p "$work"
@@ -43,7 +42,7 @@ busybox_deb="$(ls "$cache"/debs/busybox-static_*.deb 2>/dev/null | tail -n 1 || 
 if [ -z "$kernel_deb" ] || [ -z "$busybox_deb" ]; then
     apt-get "${apt_i386[@]}" update >"$cache/update.log" 2>&1 || true
     package="$(apt-cache "${apt_i386[@]}" search --names-only '^linux-image-6\.1\.0-[0-9]+-686$' \
-               2>/dev/null | cut -d' ' -f1 | sort -V | tail -n 1)"
+               2>/dev/null | cut -d' ' -f1 | sort -V | tail -n 1 || true)"
     if [ -z "$package" ]; then
         give_up "THE DEBIAN i386 PACKAGE INDEX COULD NOT BE FETCHED: no 686 kernel to boot (see $cache/update.log)"
     fi

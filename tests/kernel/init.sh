@@ -78,6 +78,11 @@ fi
 check "diagnose says the user is root" eval 'line user | grep -q " root$"'
 check "diagnose says ioperm is available" eval 'line ioperm | grep -q available'
 ioperm_said="$(line ioperm)"
+for bus in kernel ports; do
+    run --bus $bus diagnose
+    check "diagnose for --bus $bus advises no unbinding" never_says "unbind"
+    check "diagnose for --bus $bus sends nobody to another path" never_says "leave out --bus"
+done
 PKEXEC_UID=1000 run diagnose
 check "diagnose finds user 1000 in /etc/passwd without NSS" eval 'line user | grep -q anna'
 
