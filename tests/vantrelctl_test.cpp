@@ -80,7 +80,7 @@ std::string put(const std::string& name, const std::string& content) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
-    ErrorCase{"NoCommand", {kInstant}, "no command: give show, dump, set, save, load, clear-guard, diagnose, profiles or delete-profile"},
+    ErrorCase{"NoCommand", {kInstant}, "no command: give show, dump, set, save, load, undo, clear-guard, diagnose, profiles or delete-profile"},
     ErrorCase{"UnknownCommand", {"shwo"}, "unknown command \"shwo\""},
     ErrorCase{"TwoCommands", {"show", "dump"}, "unexpected \"dump\" after the command show"},
     ErrorCase{"UnknownOption", {"show", "--colour"}, "unknown option \"--colour\""},
