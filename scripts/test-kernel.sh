@@ -4,7 +4,8 @@
 # busybox initramfs holding the static vantrelctl, the i2c modules and the node test program;
 # tests/kernel/init.sh checks there what vantrelctl says, and the kernel's i2c-dev node against
 # the simulated one. Downloads are kept in build-kernel/cache (VANTREL_KERNEL_CACHE).
-# Prints a line per check and ends with "N passed, N failed"; fails when a check fails.
+# Prints a line per check and ends with "N passed, N failed"; fails when a check fails, with
+# status 75 when the i386 packages could not be fetched.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 work="$root/build-kernel"
@@ -17,6 +18,13 @@ give_up() {
     echo "FAIL: $*"
     echo "0 passed, 1 failed"
     exit 1
+}
+# The same for packages the mirror would not give: status 75, so that CI can tell a mirror
+# mid-sync from a failure of Vantrel's.
+unfetchable() {
+    echo "FAIL: $*"
+    echo "0 passed, 1 failed"
+    exit 75
 }
 
 stage "packages"
@@ -44,11 +52,11 @@ if [ -z "$kernel_deb" ] || [ -z "$busybox_deb" ]; then
     package="$(apt-cache "${apt_i386[@]}" search --names-only '^linux-image-6\.1\.0-[0-9]+-686$' \
                2>/dev/null | cut -d' ' -f1 | sort -V | tail -n 1 || true)"
     if [ -z "$package" ]; then
-        give_up "THE DEBIAN i386 PACKAGE INDEX COULD NOT BE FETCHED: no 686 kernel to boot (see $cache/update.log)"
+        unfetchable "THE DEBIAN i386 PACKAGE INDEX COULD NOT BE FETCHED: no 686 kernel to boot (see $cache/update.log)"
     fi
     if ! (cd "$cache/debs" && rm -f ./*.deb &&
           apt-get "${apt_i386[@]}" download "$package" busybox-static >"$cache/download.log" 2>&1); then
-        give_up "THE DEBIAN i386 PACKAGES $package AND busybox-static COULD NOT BE DOWNLOADED (see $cache/download.log)"
+        unfetchable "THE DEBIAN i386 PACKAGES $package AND busybox-static COULD NOT BE DOWNLOADED (see $cache/download.log)"
     fi
     kernel_deb="$(ls "$cache"/debs/linux-image-6.1.0-*-686_*.deb | sort -V | tail -n 1)"
     busybox_deb="$(ls "$cache"/debs/busybox-static_*.deb | tail -n 1)"
