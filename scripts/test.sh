@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds and runs every test: once plainly, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then each fuzz target for a short run; then the Windows
 # program's, cross-built and run under Wine.
