@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // vantrelctl: the clock generator from the command line, on this machine or a simulated board.
 #include <string>
 #include <vector>

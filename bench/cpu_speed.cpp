@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs the time-stamp speed measurement natively many times and compares it with the TSC
 // frequency the kernel determined. Not a test: the figures depend on the machine and its load.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "bus/dry_run_transfers.h"
 
 #include <algorithm>

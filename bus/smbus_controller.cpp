@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "bus/smbus_controller.h"
 
 #include "bus/pci_config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "clockgen/clock_chip.h"
 
 #include "clockgen/frequency_model.h"

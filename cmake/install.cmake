@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What `cmake --install` puts on a Linux system, and the checks that its documents match the
 # programs. The directories distributions place differently come from the pkg-config files of
 # the programs that read them, with Debian's directories when those are not there; each is a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What the MinGW-w64 toolchain files share, for the target VANTREL_MINGW_PREFIX names: Debian's
 # -win32 compilers, whose win32 thread model is libgcc's own Win32 threading and never
 # winpthreads (a DLL, with imports, that Windows 95/98 do not have), and searches kept inside the

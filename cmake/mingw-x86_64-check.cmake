@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # A 64-bit build of vantrel.exe and its test driver, for running the Wine tests where the kernel
 # runs no 32-bit programs and so no 32-bit Wine: the same sources, with the user-mode port probe
 # answering that the ports are kept from the program and the CPU instructions in their 64-bit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // vantrel: the clock generator's dialog on Linux, on this machine or on a simulated board.
 #include <QApplication>
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // Resource identifiers shared by the dialog logic and both front ends. The names follow the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Turns a 24-bit uncompressed BMP (as the Wine driver saves the screen) into a PNG, with the
 standard library alone: bmp-to-png.py IN.bmp OUT.png"""
 import struct

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds a static vantrelctl for any 32-bit x86 Linux (i686, x87 floating point, no SSE), and
 # packs it with its man pages, completions, udev rule, units and a README as
 #   dist-out/vantrelctl-VERSION-i686-linux.tar.gz

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Configures and builds one build tree: scripts/build.sh DIR [extra cmake options...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package and checks it as a user's system would have it: lintian, an
 # installation through apt, the validators of every installed file, the installed programs on
 # the simulated board, and a purge that leaves nothing behind. Run as root (CI) or with sudo.

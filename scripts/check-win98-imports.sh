@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Checks that a Windows executable runs on Windows 95/98: every function it imports is on the
 # allow-list win32/win98-imports.txt, nothing is imported by ordinal, and its header asks for
 # subsystem and OS version 4.0.

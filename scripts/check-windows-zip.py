@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Checks the Windows 95/98 release archive as its user would meet it: check-windows-zip.py
 ZIP VANTREL_EXE COPYING. Prints one line per check and a closing "N passed, N failed" line."""
 import re

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the libFuzzer targets of tests/fuzz with clang, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs each for SECONDS from its seed corpus
 # (tests/fuzz/corpus/TARGET). When one crashes, the run fails and says where the input that

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shell functions the project's scripts share; source it, do not run it.
 
 # stage TEXT: says on standard error which stage starts, so that no wait is a silent one.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The release a Windows 95/98 user unpacks: vantrel-VERSION-win9x.zip with VANTREL.EXE (the
 # MinSizeRel build), README.TXT (plain ASCII, CR LF line ends, as Notepad shows it) and
 # COPYING.TXT (the licence, CR LF line ends), then checks what went into it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package on Debian 12 (installing what the build needs) from a copy of the
 # tree in build-deb/, and says where the .deb is. Arguments go to dpkg-buildpackage.
 set -euo pipefail

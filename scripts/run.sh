@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds Vantrel and starts the desktop program on the simulated board; arguments go to the
 # program (e.g. --simulate=dividers=4/3 or --help). Without a display ($DISPLAY and
 # $WAYLAND_DISPLAY unset) it renders the dialog to build/vantrel.png instead and says how to

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the Debian 12 packages Vantrel needs, only when one is missing:
 #   setup-deps.sh run       what building and running the programs needs
 #   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Boots Debian 12's 686 kernel in QEMU's Pentium III model on two machines, -M pc (i440FX: no
 # Intel hub at all) and -M q35 (ICH9, whose SMBus function Vantrel does not support), with a
 # busybox initramfs holding the static vantrelctl, the i2c modules and the node test program;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Windows 95/98 program's tests: cross-builds vantrel.exe and the driver with MinGW-w64,
 # checks vantrel.exe's imports and header against the Windows 95/98 list, then runs the driver
 # under Wine, headless, in a fresh prefix that reports Windows 98. The driver acts as the user

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds and runs every test: once as a Release build, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then each fuzz target for a short run; then the Windows program's,
 # cross-built and run under Wine. Every build treats warnings as errors. The last lines say

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/sim_clock_chip.h"
 
 #include "bus/register_dump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated controller's transaction as it runs: one step a status poll, the device's
 // answers, and the injected faults striking.
 #include "bus/smbus_host.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fakes stand in for Win32 controls and the registry, so they are held to the rules of the
 // real ones that the dialog logic depends on.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated clock chip's own rules: reserved bits that a writer must hand back as read, and
 // divider straps that no write can change.
 #include <gtest/gtest.h>

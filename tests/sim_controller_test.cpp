@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated SMBus host controller held to the ICH datasheets, so that a driver that would
 // fail on a real hub fails here too.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/core/startup_load.h"
 
 #include <gtest/gtest.h>

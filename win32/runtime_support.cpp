@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Parts of the C and C++ runtimes replaced so that vantrel.exe imports nothing that Windows
 // 95/98 export only as a stub failing with ERROR_CALL_NOT_IMPLEMENTED.
 //

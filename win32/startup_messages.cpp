@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "win32/startup_messages.h"
 
 #include "res/dialog_templates.h"

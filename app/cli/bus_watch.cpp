@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/cli/bus_watch.h"
 
 #include "app/cli/ctl_report.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # fish completion for vantrelctl
 
 set -l commands show dump set save load undo clear-guard diagnose profiles delete-profile

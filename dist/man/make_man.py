@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Turns one scdoc page into troff: make_man.py SOURCE OUTPUT.
 
 A line "@include NAME" is replaced by the file NAME beside the source, so that a section two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/linux/i2c_dev_bus.h"
 
 #include <cerrno>

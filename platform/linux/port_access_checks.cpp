@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/linux/port_access_checks.h"
 
 #include "bus/smbus_controller.h"

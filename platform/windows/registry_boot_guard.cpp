@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/windows/registry_boot_guard.h"
 
 namespace vantrel::platform {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/windows/win32_timing.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/x86/native_cpu.h"
 
 namespace vantrel::platform {

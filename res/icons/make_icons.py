@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Draws the program's two icons and writes them as Windows .ico files.
 
 mainframe.ico (IDR_MAINFRAME): a clock face on a chip package with pins on four sides.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/linux/sim_i2c_dev.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Checks that a program's --help, its man page and its shell completions name the same things.
 
     help_matches_docs.py PROGRAM MAN_PAGE [--bash FILE] [--zsh FILE] [--fish FILE]

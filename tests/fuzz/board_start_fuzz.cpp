@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated board's option list on any text, then a start-up of the main dialog on the board
 // it builds. The first line is the option list; the rest is what any register dump it names
 // holds. Pauses are always instant, so a hang shows as libFuzzer's timeout, and the simulated

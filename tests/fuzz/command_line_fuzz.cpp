@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three programs' command lines on any arguments: each parser either accepts them or
 // refuses with a reason, and reads the same arguments the same way twice. The input is split at
 // newlines into arguments; vantrel.exe gets it whole, as WinMain does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The settings file's REGEDIT4 document on any text: reading never crashes, a text it refuses
 // says why and leaves the document as it was, and a text it reads comes back unchanged. After a
 // dword is set, it reads back, the document still reads, and every other value of every key

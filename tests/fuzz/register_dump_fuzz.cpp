@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The register-dump parser on any text: on failure it writes nothing; on success what it read
 // formats and parses back to the same registers. And any registers, formatted, parse back to
 // themselves, with the unread ones named as not given.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The SMBus host against a chaotic controller: every status, count and data byte the host reads
 // is the fuzzer's. Whatever the controller answers, each transfer ends in a bounded number of
 // port accesses with 0 or 1, writes its out-parameter only on success, leaves the status

@@ -1,4 +1,5 @@
 #!/bin/busybox sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The initramfs's init for scripts/test-kernel.sh: loads the i2c modules, checks what vantrelctl
 # says on this machine and runs the node test program, a line per check ("ok   ..." or
 # "FAIL ..."), then powers the machine off.

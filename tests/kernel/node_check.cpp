@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Makes the same requests on a real kernel's i2c-dev node and on the simulated node, and says
 // for each whether the two answers agree and the kernel's is the one recorded in the table.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up with the caution notice on screen: what the user does in it, and what is stored.
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Both windows as built: every control of each template with its ID, kind, text, items, tab
 // position and place, and the windows themselves.
 #include <QAbstractButton>

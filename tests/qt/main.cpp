@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs the Qt program's test classes: all of them, or the one named by the first argument.
 // The remaining arguments go to Qt Test.
 #include <QApplication>

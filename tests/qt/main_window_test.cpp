@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window with real widgets on the simulated board, driven as a user drives it.
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program as a user starts it: its exit status, what it says, and the pictures it makes.
 #include <QFile>
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Save Settings" and "Load Settings" with real widgets, through a settings file in a fresh
 // directory.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "support/ctl_runner.h"
 
 #include <gtest/gtest.h>

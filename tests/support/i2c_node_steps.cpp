@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "support/i2c_node_steps.h"
 
 #include <algorithm>

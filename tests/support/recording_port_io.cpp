@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "support/recording_port_io.h"
 
 #include <iomanip>

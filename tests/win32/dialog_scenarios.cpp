@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The dialogs as a user meets them on the simulated board: the caution notice, the main
 // dialog on each hub and divider, the slider and the check box, "Run Settings", "Save
 // Settings", "Load Settings" and a failed initialisation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drives vantrel.exe as a user would, under Wine: starts it with /simulate options, finds its
 // windows by title, reads and sets its controls by ID with window messages, presses buttons,
 // reads and answers its message boxes, and reads what it left in the registry and in its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's ways in besides the dialog: /load with its guard and /clearguard, the hardware
 // refused where a program may not touch the ports, one instance at a time, a register dump
 // read by the program's own file reader, and the version resource.
