@@ -186,7 +186,56 @@ std::string first_line_of(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
+// `ctl` is the command line that works on these files: vantrelctl, with --simulate for a
+// simulated board's.
+void add_file_lines(Builder& out, const GuardFact& guard, const SettingsFact& settings,
+                    const std::string& ctl) {
+    out.add("boot_guard",
+            guard.present ? guard.path + " is there: " + first_line_of(guard.content)
+                          : "no boot guard at " + guard.path,
+            !guard.present, kAlways,
+            "load --at-boot is skipped until it is gone; once the saved settings are right, run "
+            "\"" +
+                ctl + " clear-guard\"");
+    std::string stored =
+        settings.path.empty() ? std::string("no home directory to keep it in") : settings.path;
+    if (!settings.exists) {
+        stored += " is not there yet (\"" + ctl + " save\" writes it)";
+    } else if (!settings.problem.empty()) {
+        stored += ": " + settings.problem;
+    } else if (settings.values.empty()) {
+        stored += " holds no saved clock settings yet (\"" + ctl + " save\" writes them)";
+    } else {
+        stored += ":";
+        for (const std::string& value : settings.values) {
+            stored += " " + value;
+        }
+    }
+    out.add("settings", stored, settings.problem.empty(), kAlways,
+            "correct or remove the file; \"" + ctl + " save\" writes a new one");
+}
+
 }  // namespace
+
+DiagnoseReport build_simulated_diagnose_report(const GuardFact& guard,
+                                               const SettingsFact& settings) {
+    Builder out(BusPath::None);
+    out.add("board",
+            "the simulated board, which needs no access to this machine's hardware and keeps "
+            "its own settings and boot guard",
+            true, kAlways, {});
+    add_file_lines(out, guard, settings, "vantrelctl --simulate");
+    DiagnoseReport report;
+    report.lines = out.take();
+    report.works = true;
+    report.simulated = true;
+    report.lines.push_back(
+        {"path",
+         "vantrel and vantrelctl would take the simulated board, and it would work",
+         Verdict::Ok,
+         {}});
+    return report;
+}
 
 DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequest request,
                                      const GuardFact& guard, const SettingsFact& settings) {
@@ -219,28 +268,7 @@ DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequ
     add_node_lines(out, facts);
     add_lock_line(out, facts);
 
-    out.add("boot_guard",
-            guard.present ? guard.path + " is there: " + first_line_of(guard.content)
-                          : "no boot guard at " + guard.path,
-            !guard.present, kAlways,
-            "load --at-boot is skipped until it is gone; once the saved settings are right, run "
-            "\"vantrelctl clear-guard\"");
-    std::string stored =
-        settings.path.empty() ? std::string("no home directory to keep it in") : settings.path;
-    if (!settings.exists) {
-        stored += " is not there yet (\"vantrelctl save\" writes it)";
-    } else if (!settings.problem.empty()) {
-        stored += ": " + settings.problem;
-    } else if (settings.values.empty()) {
-        stored += " holds no saved clock settings yet (\"vantrelctl save\" writes them)";
-    } else {
-        stored += ":";
-        for (const std::string& value : settings.values) {
-            stored += " " + value;
-        }
-    }
-    out.add("settings", stored, settings.problem.empty(), kAlways,
-            "correct or remove the file; \"vantrelctl save\" writes a new one");
+    add_file_lines(out, guard, settings, "vantrelctl");
 
     DiagnoseReport report;
     report.works = plan.path == BusPath::Kernel  ? kernel_works(facts)

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "app/cli/ctl_report.h"
 #include "app/cli/diagnose.h"
 #include "app/cli/failure_text.h"
 #include "app/cli/vantrelctl.h"
@@ -113,17 +114,20 @@ std::string diagnose_json(const DiagnoseReport& report) {
                ", \"fix\": " + (line.fix.empty() ? std::string("null") : json_string(line.fix)) +
                "},\n";
     }
-    out += std::string("  \"works\": ") + (report.works ? "true" : "false") + "\n}\n";
+    out += std::string("  \"works\": ") + (report.works ? "true" : "false") + ",\n";
+    out += simulated_json(report.simulated) + "\n}\n";
     return out;
 }
 
 int run_diagnose(const CtlCommand& command, const platform::AccessProbe& probe,
                  const std::string& default_settings_path, Console& console) {
-    const platform::AccessFacts facts = platform::gather_access_facts(probe);
-    const DiagnoseReport report = build_diagnose_report(
-        facts, command.bus, read_guard_fact(command.state_dir),
-        read_settings_fact(command.settings_path.empty() ? default_settings_path
-                                                         : command.settings_path));
+    const GuardFact guard = read_guard_fact(command.state_dir);
+    const SettingsFact settings = read_settings_fact(
+        command.settings_path.empty() ? default_settings_path : command.settings_path);
+    const DiagnoseReport report = command.simulate
+                                      ? build_simulated_diagnose_report(guard, settings)
+                                      : build_diagnose_report(platform::gather_access_facts(probe),
+                                                              command.bus, guard, settings);
     console.out(command.json ? diagnose_json(report) : diagnose_text(report));
     return report.works ? kExitOk : kExitRefused;
 }
