@@ -79,7 +79,7 @@ TEST_P(CtlCauseJson, ShowJsonCarriesIt) {
     EXPECT_EQ(ctl.run({"--bus", GetParam().bus, GetParam().board, "show", "--json"}),
               GetParam().status);
     EXPECT_NE(ctl.console.out().find(std::string("  \"last_failure\": ") + GetParam().last_failure +
-                                     "\n}\n"),
+                                     ",\n  \"simulated\": true\n}\n"),
               std::string::npos)
         << ctl.console.out();
 }

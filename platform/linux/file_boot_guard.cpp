@@ -56,6 +56,15 @@ bool FileBootGuard::present(std::string& failure) {
 }
 
 bool FileBootGuard::set() {
+    // A simulated board's state directory may be the first thing under ~/.local/state.
+    for (std::size_t slash = dir_.find('/', 1); slash != std::string::npos;
+         slash = dir_.find('/', slash + 1)) {
+        const std::string parent = dir_.substr(0, slash);
+        if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST) {
+            problem_ = system_error("cannot make " + parent);
+            return false;
+        }
+    }
     if (::mkdir(dir_.c_str(), 0755) != 0 && errno != EEXIST) {
         problem_ = system_error("cannot make " + dir_);
         return false;

@@ -21,7 +21,8 @@ class FileBootGuard : public BootGuard {
     const std::string& path() const { return path_; }
 
     bool present(std::string& failure) override;
-    // Creates the directory when missing; fails when a guard is there already.
+    // Creates the directory, and those above it, when missing; fails when a guard is there
+    // already.
     bool set() override;
     bool record_failure(std::string_view cause) override;
     bool clear() override;

@@ -84,7 +84,7 @@ class CtlRunner {
     // The calls that write the boot guard, when a test watches them; else the system's.
     platform::FileCalls* file_calls = nullptr;
     // The board standing in for this machine while a command works on it, else nullptr.
-    const sim::SimBoard* live_board = nullptr;
+    sim::SimBoard* live_board = nullptr;
     std::string settings_path() const { return dir / "settings.reg"; }
     std::string state_dir() const { return dir / "state"; }
     std::string simulated_settings_path() const { return dir / "simulated/settings.reg"; }
