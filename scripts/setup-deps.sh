@@ -5,7 +5,7 @@
 #   setup-deps.sh           what building and running need, and what the tests need
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
+run_packages=(cmake ninja-build g++ qt6-base-dev zlib1g-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev googletest python3)
 # The man pages, and the check that they and the bash completion match --help.
 test_packages+=(scdoc bash-completion)
@@ -18,7 +18,7 @@ test_packages+=(g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth)
 test_packages+=(wine64 g++-mingw-w64-x86-64-win32)
 
 package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3
-                  qt6-base-dev scdoc systemd udev bash-completion)
+                  qt6-base-dev zlib1g-dev scdoc systemd udev bash-completion)
 
 case "${1:-all}" in
     run) packages=("${run_packages[@]}") ;;

@@ -12,8 +12,9 @@ namespace vantrel::cli {
 
 enum class Verdict : std::uint8_t {
     Ok,
-    Wrong,   // stands in the way; the fix says what to do
-    Unused,  // would be wrong, but the path taken does not need it
+    Wrong,    // stands in the way; the fix says what to do
+    Unused,   // would be wrong, but the path taken does not need it
+    Unknown,  // cannot be seen from here; neither claimed to work nor in the way
 };
 
 // One line of the diagnosis.

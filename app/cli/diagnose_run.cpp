@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 
 #include <sys/stat.h>
@@ -26,6 +27,8 @@ const char* verdict_name(Verdict verdict) {
             return "wrong";
         case Verdict::Unused:
             return "unused";
+        case Verdict::Unknown:
+            return "unknown";
     }
     return "";
 }
@@ -99,9 +102,12 @@ SettingsFact read_settings_fact(const std::string& path) {
 std::string diagnose_text(const DiagnoseReport& report) {
     std::string out;
     for (const DiagnoseLine& line : report.lines) {
-        char head[40];
-        std::snprintf(head, sizeof head, "%-7s%-14s", verdict_name(line.verdict), line.key);
-        out += head + line.value + (line.fix.empty() ? "" : "; fix: " + line.fix) + "\n";
+        // The verdicts line up in a column of seven, which "unknown" fills to the edge.
+        std::string head = verdict_name(line.verdict);
+        head.resize(std::max<std::size_t>(7, head.size() + 1), ' ');
+        char key[24];
+        std::snprintf(key, sizeof key, "%-14s", line.key);
+        out += head + key + line.value + (line.fix.empty() ? "" : "; fix: " + line.fix) + "\n";
     }
     return out;
 }
