@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
@@ -37,6 +38,7 @@ void MainWindow::create_controls() {
     if (QWidget* type = widgets_->widget(IDC_SM_TYPE)) {
         type->setToolTip(bus_tip_);
     }
+    show_version_line();
 
     for (const BuiltControl& built : widgets_->controls()) {
         const int id = built.control->id;
@@ -58,6 +60,25 @@ void MainWindow::set_bus_path(const std::string& path) {
     if (widgets_) {
         if (QWidget* type = widgets_->widget(IDC_SM_TYPE)) {
             type->setToolTip(bus_tip_);
+        }
+    }
+}
+
+void MainWindow::set_simulated(bool simulated) {
+    simulated_ = simulated;
+    if (widgets_) {
+        show_version_line();
+    }
+}
+
+// The template's line names the Windows program's platforms; this window runs on Linux.
+void MainWindow::show_version_line() {
+    for (const BuiltControl& built : widgets_->controls()) {
+        if (built.control->text == res::kVersionLine) {
+            if (auto* label = qobject_cast<QLabel*>(built.widget)) {
+                label->setText(to_qstring(simulated_ ? res::kLinuxSimulatedVersionLine
+                                                     : res::kLinuxVersionLine));
+            }
         }
     }
 }

@@ -35,6 +35,8 @@ class MainWindow : public QDialog, public DialogWindow {
     // How the bus is reached, as the controller field's tooltip; the field's text is the
     // dialog's own.
     void set_bus_path(const std::string& path);
+    // Whether the version line says the window drives a simulated board.
+    void set_simulated(bool simulated);
     // What the dialog manager does before a dialog is first shown: the initialisation hook
     // (with a busy cursor: it runs the detection), the focus on the first tab stop and the
     // centring in the work area.
@@ -59,6 +61,7 @@ class MainWindow : public QDialog, public DialogWindow {
     void command(int control_id);
     void scroll();
     void centre_in_work_area();
+    void show_version_line();
 
     IconLibrary& icons_;
     std::unique_ptr<TemplateWidgets> widgets_;
@@ -67,6 +70,7 @@ class MainWindow : public QDialog, public DialogWindow {
     QPaintEvent* paint_event_ = nullptr;
     std::optional<QPainter> painter_;
     QString bus_tip_;
+    bool simulated_ = false;
 };
 
 }  // namespace vantrel::qt

@@ -208,9 +208,12 @@ bool report_picture(bool rendered, const std::string& path, const std::string& e
 int run_program(const CommandLine& line, Machine& machine, ProgramRecords& records,
                 std::chrono::steady_clock::time_point start, const StopSignals& stops) {
     const StopWatch stop_watch(stops);
-
+    // A simulated board's settings and "Caution" are its own: nothing it saves reaches this
+    // machine's chip.
     platform::RegFileRegistry registry(
-        line.settings_path.empty() ? platform::default_settings_path() : line.settings_path);
+        !line.settings_path.empty() ? line.settings_path
+        : machine.simulated() ? platform::default_settings_path(platform::FilesOf::SimulatedBoard)
+                              : platform::default_settings_path());
     IconLibrary icons;
     MainWindow window(icons);
     const bool screenshot = !line.screenshot_path.empty();
@@ -228,6 +231,7 @@ int run_program(const CommandLine& line, Machine& machine, ProgramRecords& recor
                                     machine.backend(), records.controller,
                                     records.clock,     records.settings_key};
     window.set_bus_path(machine.bus_path());
+    window.set_simulated(machine.simulated());
 
     int status = 0;
     if (screenshot) {

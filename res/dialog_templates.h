@@ -125,6 +125,10 @@ constexpr ControlTemplate icon(int resource, DialogRect rect, std::uint32_t extr
 inline constexpr std::string_view kMainDialogTitle = "Vantrel for VXC812-07 Clock Generator";
 inline constexpr std::string_view kVersionLine =
     "Vantrel  Version 2.01  for  Windows 95/98 Platforms";
+// The same line in the Linux window, on this machine and on a simulated board.
+inline constexpr std::string_view kLinuxVersionLine = "Vantrel  Version 2.01  for  Linux";
+inline constexpr std::string_view kLinuxSimulatedVersionLine =
+    "Vantrel  Version 2.01  for  Linux  (simulated board)";
 // One line of 159 dialog units: in Arial 9 pt a longer notice would wrap out of its place.
 inline constexpr std::string_view kLegalNotice = "Copyright (C) 2001 Korvane Corporation.";
 

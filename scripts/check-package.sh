@@ -102,12 +102,18 @@ check "the bash completion loads and completes" bash -c '
     "$(complete -p vantrelctl | sed "s/.*-F \([^ ]*\) .*/\1/")" vantrelctl --bu vantrelctl
     [ "${COMPREPLY[*]}" = --bus ]'
 
-# A boot-time load leaves the state directory behind, as the unit would.
+# A simulated boot-time load keeps its guard in a state directory of its own: this machine's
+# guard in /var/lib/vantrel must neither stop the check nor be left by it.
+real_guard_before="$(stat -c %Y /var/lib/vantrel/boot-guard 2>/dev/null || echo none)"
 check "vantrelctl save on the simulated board" /usr/bin/vantrelctl --simulate=pauses=instant \
     save --settings "$work/settings.reg"
-check "a boot-time load on the simulated board" /usr/bin/vantrelctl --simulate=pauses=instant \
-    -y load --at-boot --settings "$work/settings.reg" --state-dir /var/lib/vantrel
-check "the boot guard's directory is there" test -d /var/lib/vantrel
+check "a boot-time load on the simulated board" env XDG_STATE_HOME="$work/state" \
+    /usr/bin/vantrelctl --simulate=pauses=instant -y load --at-boot --settings "$work/settings.reg"
+check "the simulated load left no guard" test ! -e "$work/state/vantrel/simulated/boot-guard"
+check "this machine's boot guard is as it was" \
+    test "$(stat -c %Y /var/lib/vantrel/boot-guard 2>/dev/null || echo none)" = "$real_guard_before"
+# The state directory the boot-time unit leaves behind, for the purge to remove.
+check "the boot guard's directory can be made" $sudo mkdir -p /var/lib/vantrel
 
 echo "== Removing and purging"
 check "apt-get remove" env DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y vantrel

@@ -14,7 +14,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/scripts/lib.sh"
 
-run_packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation)
+run_packages=(cmake ninja-build g++ qt6-base-dev zlib1g-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev googletest python3)
 # The man pages, and the check that they and the bash completion match --help.
 test_packages+=(scdoc bash-completion)
@@ -27,7 +27,7 @@ test_packages+=(g++-mingw-w64-i686-win32 wine wine64 xvfb xauth g++-mingw-w64-x8
 wine32_package="wine32:i386"
 
 package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3
-                  qt6-base-dev scdoc systemd udev bash-completion)
+                  qt6-base-dev zlib1g-dev scdoc systemd udev bash-completion)
 check_packages=(lintian desktop-file-utils appstream mandoc libxml2-utils systemd man-db
                 bash-completion polkitd)
 

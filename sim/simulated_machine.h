@@ -50,6 +50,7 @@ class SimulatedMachine : public Machine {
     Sleeper& sleeper() override;
     CpuInstructions& cpu() override { return board_.cpu(); }
     SystemTiming& timing() override { return board_.cpu(); }
+    bool simulated() const override { return true; }
 
     SimBoard& board() { return board_; }
     const BoardOptions& options() const { return options_; }

@@ -27,7 +27,7 @@ constexpr unsigned kI2cGroup = 118;
 constexpr const char* kNode = "/dev/i2c-3";
 constexpr unsigned long long kNodeInode = 731;
 
-enum class Hub : unsigned char { Bound, BoundNoI2cDev, Unbound };
+enum class Hub : unsigned char { Bound, BoundNoI2cDev, Unbound, Absent };
 enum class Lock : unsigned char { Free, NodeHeld, PortsHeld };
 
 struct Row {
@@ -43,6 +43,8 @@ struct Row {
     const char* key;  // the line whose fix or value must say `says`
     const char* says;
     int status;
+    // The running kernel's configuration as /boot/config-RELEASE has it; nullptr for none.
+    const char* kernel_config = "CONFIG_X86=y\nCONFIG_X86_IOPL_IOPERM=y\n";
 };
 
 const Row kRows[] = {
@@ -169,6 +171,62 @@ const Row kRows[] = {
      "lock",
      "held by process 4242",
      kExitRefused},
+    // ioperm is claimed only from the kernel's configuration.
+    {"kernel_without_ioperm",
+     Hub::Unbound,
+     0,
+     true,
+     "[none]",
+     false,
+     false,
+     Lock::Free,
+     {{"user", Verdict::Ok}, {"ioperm", Verdict::Wrong}, {"path", Verdict::Wrong}},
+     "ioperm",
+     "not available: the kernel is built without CONFIG_X86_IOPL_IOPERM (",
+     kExitRefused,
+     "# CONFIG_X86_IOPL_IOPERM is not set\n"},
+    {"kernel_config_unreadable",
+     Hub::Unbound,
+     0,
+     true,
+     "[none]",
+     false,
+     false,
+     Lock::Free,
+     {{"ioperm", Verdict::Unknown}, {"path", Verdict::Ok}},
+     "path",
+     "direct port I/O, and it would work if the kernel has ioperm (see ioperm)",
+     kExitOk,
+     nullptr},
+    {"kernel_config_silent",
+     Hub::Unbound,
+     0,
+     true,
+     "[none]",
+     false,
+     false,
+     Lock::Free,
+     {{"ioperm", Verdict::Unknown}, {"path", Verdict::Ok}},
+     "ioperm",
+     "does not name CONFIG_X86_IOPL_IOPERM",
+     kExitOk,
+     "CONFIG_X86=y\n"},
+    // Without a supported hub nothing else matters: that comes first and is the fix.
+    {"no_hub_as_user",
+     Hub::Absent,
+     kUser,
+     false,
+     "[none]",
+     true,
+     true,
+     Lock::Free,
+     {{"pci_function", Verdict::Wrong},
+      {"user", Verdict::Unused},
+      {"ioperm", Verdict::Unused},
+      {"path", Verdict::Wrong}},
+     "path",
+     "and it would not work; fix: see pci_function",
+     kExitRefused},
 };
 
 class DiagnoseTest : public ::testing::TestWithParam<Row> {};
@@ -176,9 +234,11 @@ class DiagnoseTest : public ::testing::TestWithParam<Row> {};
 TEST_P(DiagnoseTest, JudgesEachFactAndThePath) {
     const Row& row = GetParam();
     test::SysfsTree sysfs;
-    sysfs.add_pci_function("1f.3", 0x8086, 0x2443, row.hub == Hub::Unbound ? "" : "i2c_i801",
-                           0xE800);
-    if (row.hub != Hub::Unbound) {
+    if (row.hub != Hub::Absent) {
+        sysfs.add_pci_function("1f.3", 0x8086, 0x2443, row.hub == Hub::Unbound ? "" : "i2c_i801",
+                               0xE800);
+    }
+    if (row.hub != Hub::Unbound && row.hub != Hub::Absent) {
         sysfs.add_adapter(3, "SMBus I801 adapter at e800", "1f.3");
     }
     if (row.hub == Hub::Bound) {
@@ -228,6 +288,12 @@ TEST_P(DiagnoseTest, JudgesEachFactAndThePath) {
                                   : std::vector<unsigned>{row.euid};
     };
     probe.privileges = system.privileges();
+    probe.boot_dir = dir / "boot";
+    probe.kernel_release = "6.1.0-test";
+    if (row.kernel_config != nullptr) {
+        std::filesystem::create_directories(probe.boot_dir);
+        test::write_file(probe.boot_dir + "/config-6.1.0-test", row.kernel_config);
+    }
 
     CtlCommand command;
     command.command = Command::Diagnose;
@@ -251,8 +317,10 @@ TEST_P(DiagnoseTest, JudgesEachFactAndThePath) {
     bool said = false;
     for (const DiagnoseLine& line : report.lines) {
         said = said || (line.key == std::string(row.key) &&
-                        (line.value + line.fix).find(row.says) != std::string::npos);
+                        (line.value + "; fix: " + line.fix).find(row.says) != std::string::npos);
     }
+    EXPECT_EQ(report.lines.front().key,
+              std::string(row.hub == Hub::Absent ? "pci_function" : "architecture"));
     EXPECT_TRUE(said) << row.says << "\n" << diagnose_text(report);
     EXPECT_EQ(report.lines.back().key, std::string("path"));
     EXPECT_NE(console.out().find(row.says), std::string::npos) << console.out();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli/dry_run_report.h"
@@ -243,6 +244,42 @@ INSTANTIATE_TEST_SUITE_P(Registers, DryRunMeaning, ::testing::Values(
     MeaningCase{"KeptBitsAreNoDelay", {kWord, REG21, 1, 0xC0, 0xE4, {}}, "group delay CPU None -> 300ps, PCI None -> 150ps, SDRAM None"},
     MeaningCase{"ModelAndDelay3v66", {kWord, REG22, 1, 0x28, 0xEB, {}}, "group delay 3V66 None -> 450ps, spread model 0 -> 3"},
     MeaningCase{"LatchNotSet", {kWord, REG1F, 1, 0x98, 0x99, {}}, ""}),
+    test::ByLabel());
+// clang-format on
+
+// The "before" column is the chip as detection found it, whatever the change.
+struct BeforeCase {
+    const char* label;
+    std::string board;
+    std::vector<std::string> set;
+    std::vector<std::pair<std::string, std::string>> before;  // row name, its "before" value
+};
+
+class DryRunBefore : public ::testing::TestWithParam<BeforeCase> {};
+
+TEST_P(DryRunBefore, IsTheChipAsFound) {
+    const BeforeCase& row = GetParam();
+    CtlRunner ctl;
+    std::vector<std::string> args = {row.board, "set", "--dry-run"};
+    args.insert(args.end(), row.set.begin(), row.set.end());
+    ASSERT_EQ(ctl.run(args), 0) << ctl.console.err();
+    const std::string& out = ctl.console.out();
+    for (const auto& [name, value] : row.before) {
+        // Each row is the name in 18 columns, the value before in 16, then the value after.
+        char line[64];
+        std::snprintf(line, sizeof line, "\n%-18s %-16s ", name.c_str(), value.c_str());
+        EXPECT_NE(out.find(line), std::string::npos) << name << "\n" << out;
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Boards, DryRunBefore, ::testing::Values(
+    BeforeCase{"Clock", "--simulate=pauses=instant,n=140", {"--cpu-ext", "150"},
+               {{"CPU external", " 141.000 MHz"}, {"PLL N, M", "140, 31"}, {"Spread spectrum", "off"}}},
+    BeforeCase{"DelaysAndSpread", "--simulate=pauses=instant,delay-cpu=300ps,spread=on,depth=2,model=5",
+               {"--delay-cpu", "none", "--spread", "off", "--depth", "0", "--model", "1"},
+               {{"CPU external", " 133.000 MHz"}, {"Group delay CPU", "300ps"}, {"Spread spectrum", "on"},
+                {"Spread depth", "2"}, {"Spread model", "5"}}}),
     test::ByLabel());
 // clang-format on
 

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli/profiles.h"
@@ -70,9 +71,14 @@ TEST_P(ProfileArguments, RefusedWithExitTwoBeforeTheChip) {
     EXPECT_EQ(ctl.run(GetParam().args), 2);
     EXPECT_EQ(ctl.console.out(), "");
     std::string error = GetParam().error;
-    const std::size_t at = error.find("PROFILES");
-    if (at != std::string::npos) {
-        error.replace(at, 8, ctl.dir / "profiles");
+    // A simulated board's profiles are its own, apart from this machine's.
+    for (const auto& [mark, dir] :
+         {std::pair<std::string, std::string>{"SIMULATED", ctl.dir / "simulated/profiles"},
+          {"PROFILES", ctl.dir / "profiles"}}) {
+        const std::size_t at = error.find(mark);
+        if (at != std::string::npos) {
+            error.replace(at, mark.size(), dir);
+        }
     }
     ASSERT_FALSE(ctl.err_lines().empty());
     EXPECT_EQ(ctl.err_lines().front(), "vantrelctl: " + error);
@@ -88,9 +94,9 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ProfileArguments, ::testing::Values(
     ArgumentCase{"WithSettings", {kInstant, "load", "--profile", "a", "--settings", "s.reg"}, "--profile: a profile is a settings file of its own; give it or --settings"},
     ArgumentCase{"DeleteWithoutName", {"delete-profile"}, "delete-profile needs the NAME of a profile"},
     ArgumentCase{"DeleteTwoNames", {"delete-profile", "a", "b"}, "unexpected \"b\" after the command delete-profile"},
-    ArgumentCase{"ListOnABoard", {kInstant, "profiles"}, "profiles works on the profile files, not on a board"},
+    ArgumentCase{"DeleteMissingOnABoard", {kInstant, "delete-profile", "none"}, "there is no profile none (SIMULATED/none.reg)"},
     ArgumentCase{"ProfileOfShow", {kInstant, "show", "--profile", "a"}, "--profile a: not an option of show"},
-    ArgumentCase{"LoadMissing", {kInstant, "load", "--profile", "none", "--at-boot"}, "there is no profile none (PROFILES/none.reg)"},
+    ArgumentCase{"LoadMissing", {kInstant, "load", "--profile", "none", "--at-boot"}, "there is no profile none (SIMULATED/none.reg)"},
     ArgumentCase{"DeleteMissing", {"delete-profile", "none"}, "there is no profile none (PROFILES/none.reg)"}),
     test::ByLabel());
 // clang-format on
@@ -109,14 +115,16 @@ class Profiles : public ::testing::TestWithParam<ProfileCase> {};
 TEST_P(Profiles, SaveListLoadDelete) {
     const ProfileCase& row = GetParam();
     CtlRunner ctl;
-    const std::string file = ctl.dir / "profiles/p.reg";
+    // All on the simulated board, whose profiles are its own.
+    const std::string file = ctl.dir / "simulated/profiles/p.reg";
     ASSERT_EQ(ctl.run({kInstant + "," + row.saved_on, "save", "--profile", "p"}), 0)
         << ctl.console.err();
     EXPECT_TRUE(exists(file));
     EXPECT_FALSE(exists(ctl.settings_path()));
+    EXPECT_FALSE(exists(ctl.simulated_settings_path()));
 
     ctl.console.clear();
-    ASSERT_EQ(ctl.run({"profiles"}), 0) << ctl.console.err();
+    ASSERT_EQ(ctl.run({kInstant, "profiles"}), 0) << ctl.console.err();
     EXPECT_EQ(ctl.console.out(), row.listed);
     EXPECT_FALSE(ctl.board_used);
 
@@ -129,7 +137,7 @@ TEST_P(Profiles, SaveListLoadDelete) {
     EXPECT_EQ(ctl.workflows(), row.workflows);
 
     ctl.console.clear();
-    EXPECT_EQ(ctl.run({"delete-profile", "p"}), 0);
+    EXPECT_EQ(ctl.run({kInstant, "delete-profile", "p"}), 0);
     EXPECT_EQ(ctl.console.err(), "vantrelctl: deleted the profile p\n");
     EXPECT_FALSE(exists(file));
 }

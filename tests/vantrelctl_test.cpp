@@ -97,9 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CtlErrors, ::testing::Values(
     ErrorCase{"StepWithoutTarget", {"set", "--step", "5"}, "--step: set has no --cpu-ext to step to"},
     ErrorCase{"ConfirmZero", {"set", "--confirm", "0"}, "--confirm 0: the time to answer is 1 to 3600 seconds"},
     ErrorCase{"ConfirmAtBoot", {"load", "--at-boot", "--confirm", "30"}, "--confirm: at boot no one is there to answer"},
-    ErrorCase{"GuardOnABoard", {kInstant, "clear-guard"}, "clear-guard works on the state directory, not on a board"},
     ErrorCase{"UnknownBus", {"--bus", "usb", "show"}, "--bus usb: the bus is reached through the kernel or the ports, not \"usb\""},
-    ErrorCase{"DiagnoseOnABoard", {kInstant, "diagnose"}, "diagnose looks at this machine's access to the hardware; a simulated board needs none (leave out --simulate)"},
     ErrorCase{"VerifyOfDiagnose", {"diagnose", "--verify"}, "--verify: not an option of diagnose"},
     ErrorCase{"BusOfTheGuard", {"clear-guard", "--bus=kernel"}, "--bus=kernel: not an option of clear-guard"},
     ErrorCase{"ShortFormOfABoardOption", {"--dividers", "4/3xyz", "show"}, "--dividers 4/3xyz: \"dividers=4/3xyz\": the dividers are CPU/SDRAM: 3, 4 or 6, then 3 or 4 (e.g. 4/3)"},
@@ -123,7 +121,8 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
     EXPECT_EQ(text.console.out(),
               "SMBus controller  : Intel 82801BA\n"
               "SMBus I/O base    : 0xE800\n"
-              "SMBus path        : direct port I/O\n"
+              "SMBus path        : direct port I/O of the simulated board, not of this "
+              "machine\n"
               "Clock generator   : VXC812-07 at SMBus address 0xD2\n"
               "CPU divider       : 4\n"
               "SDRAM divider     : 3\n"
@@ -154,7 +153,8 @@ TEST(CtlShow, TextAndJsonOfAChangedBoard) {
               "  \"spread\": {\"enabled\": true, \"depth\": 2, \"model\": 5},\n"
               "  \"bus\": \"direct port I/O\",\n"
               "  \"last_failure\": null,\n"
-              "  \"cpu_ext_range_mhz\": {\"min\": 75, \"max\": 180}\n"
+              "  \"cpu_ext_range_mhz\": {\"min\": 75, \"max\": 180},\n"
+              "  \"simulated\": true\n"
               "}\n");
 }
 
@@ -366,7 +366,8 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
         EXPECT_EQ(ctl.console.err(),
                   "vantrelctl: saved the chip's settings to " + ctl.settings_path() + "\n");
         // The file holds the chip's registers, as the Linux program reads them.
-        platform::RegFileRegistry registry(ctl.settings_path());
+        // A simulated board's settings file is its own.
+        platform::RegFileRegistry registry(ctl.simulated_settings_path());
         RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
         ASSERT_NE(key, nullptr);
         std::uint32_t reg11 = 0;
@@ -374,8 +375,8 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
         EXPECT_EQ(reg11, ctl.chip_registers[REG11]);
     }
     CtlRunner load;
-    EXPECT_EQ(load.run({kInstant + "," + row.loaded_on, "load", "--settings", ctl.settings_path(),
-                        "--no-verify"}),
+    EXPECT_EQ(load.run({kInstant + "," + row.loaded_on, "load", "--settings",
+                        ctl.simulated_settings_path(), "--no-verify"}),
               row.status);
     EXPECT_EQ(load.messages(), row.messages);
     if (row.cpu_ext != nullptr) {
@@ -449,18 +450,21 @@ TEST_P(CtlBothBuses, SameResultOverTheKernelAndThePorts) {
         ctl.machine_options = row.machine;
         std::vector<std::string> args = {"--bus", buses[i]};
         args.insert(args.end(), row.args.begin(), row.args.end());
+        const bool simulated = args[2].starts_with("--simulate");
         if (std::find(args.begin(), args.end(), "load") != args.end()) {
-            // Settings saved over the ports on another board.
+            // Settings saved over the ports on another board, in the simulated board's file.
             CtlRunner saver;
             ASSERT_EQ(saver.run({kInstant + ",n=149,spread=on,depth=3", "save", "--settings",
-                                 ctl.settings_path()}),
+                                 ctl.simulated_settings_path()}),
                       0);
         }
         EXPECT_EQ(ctl.run(args), row.status) << ctl.console.err();
         EXPECT_EQ(ctl.messages(), row.messages);
         const std::string& printed = ctl.console.out();
         if (printed.starts_with("SMBus controller")) {
-            EXPECT_NE(printed.find(std::string("SMBus path        : ") + paths[i] + "\n"),
+            EXPECT_NE(printed.find(
+                          std::string("SMBus path        : ") + paths[i] +
+                          (simulated ? " of the simulated board, not of this machine" : "") + "\n"),
                       std::string::npos)
                 << printed;
         } else if (printed.starts_with("{")) {

@@ -42,6 +42,8 @@ class Machine {
     const std::string& refusal() const { return refusal_; }
     // What the user should still be told about the machine, in order.
     const std::vector<std::string>& notes() const { return notes_; }
+    // Whether this is a simulated board rather than the computer the program runs on.
+    virtual bool simulated() const { return false; }
 
   protected:
     Machine() = default;

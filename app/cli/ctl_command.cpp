@@ -334,25 +334,12 @@ bool parse_ctl_command(std::span<const std::string> args, CtlCommand& command, s
         error = "--confirm: at boot no one is there to answer";
         return false;
     }
-    if (parsed.simulate && (bit(parsed.command) & kFileCommands) != 0) {
-        error = parsed.command == Command::ClearGuard
-                    ? "clear-guard works on the state directory, not on a board"
-                    : std::string(command_name(parsed.command)) +
-                          " works on the profile files, not on a board";
-        return false;
-    }
     if (!parsed.profile.empty() && !parsed.settings_path.empty()) {
         error = "--profile: a profile is a settings file of its own; give it or --settings";
         return false;
     }
     if (parsed.command == Command::DeleteProfile && parsed.profile.empty()) {
         error = "delete-profile needs the NAME of a profile";
-        return false;
-    }
-    if (parsed.simulate && parsed.command == Command::Diagnose) {
-        error =
-            "diagnose looks at this machine's access to the hardware; a simulated board "
-            "needs none (leave out --simulate)";
         return false;
     }
     if (!parse_sources(sources, parsed.board, error)) {

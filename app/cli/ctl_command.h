@@ -61,7 +61,7 @@ struct CtlCommand {
     bool simulate = false;  // the simulated board, set up by `board`; else this machine
     sim::BoardOptions board;
     std::string settings_path;  // empty: the Linux program's own settings file
-    std::string state_dir;      // empty: kDefaultStateDir
+    std::string state_dir;      // empty: kDefaultStateDir, or a simulated board's own
     std::string profile;        // save/load --profile NAME, or delete-profile's NAME
 };
 

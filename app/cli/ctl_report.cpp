@@ -30,7 +30,8 @@ std::string show_text(DialogSession& session) {
     out +=
         format("SMBus controller  : Intel %s\n", chipset_display_name(session.controller().kind));
     out += format("SMBus I/O base    : 0x%04X\n", session.controller().io_base);
-    out += "SMBus path        : " + session.bus_path() + "\n";
+    out += "SMBus path        : " + session.bus_path() +
+           (session.simulated() ? " of the simulated board, not of this machine" : "") + "\n";
     out += format("Clock generator   : VXC812-07 at SMBus address 0x%02X\n",
                   session.device_address().value);
     out += format("CPU divider       : %u\n", clock.cpu_divider);
@@ -103,8 +104,9 @@ std::string show_json(DialogSession& session) {
     out += "  \"bus\": \"" + session.bus_path() + "\",\n";
     out += "  \"last_failure\": " + last_failure_json(session) + ",\n";
     const SliderRange range = valid_range(session);
-    out += format("  \"cpu_ext_range_mhz\": {\"min\": %d, \"max\": %d}\n", range.minimum,
+    out += format("  \"cpu_ext_range_mhz\": {\"min\": %d, \"max\": %d},\n", range.minimum,
                   range.maximum);
+    out += simulated_json(session.simulated()) + "\n";
     out += "}\n";
     return out;
 }
@@ -114,7 +116,8 @@ std::string failed_json(DialogSession& session) {
     for (std::size_t i = 0; i < session.shown().size(); ++i) {
         out += (i == 0 ? "\"" : ", \"") + session.shown()[i] + "\"";
     }
-    out += "],\n  \"last_failure\": " + last_failure_json(session) + "\n}\n";
+    out += "],\n  \"last_failure\": " + last_failure_json(session) + ",\n";
+    out += simulated_json(session.simulated()) + "\n}\n";
     return out;
 }
 

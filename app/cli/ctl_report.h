@@ -24,6 +24,11 @@ std::string format(const char* pattern, Values... values) {
     return text;
 }
 
+// The key that tells a simulated board's report from this machine's, without a comma after it.
+inline std::string simulated_json(bool simulated) {
+    return std::string("  \"simulated\": ") + (simulated ? "true" : "false");
+}
+
 // What `show` prints: the controller, the chip's settings and the clocks, one fact a line.
 std::string show_text(DialogSession& session);
 // The same facts for scripts: keys and their order stay as they are.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/cli/diagnose.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "bus/smbus_controller.h"
@@ -31,22 +32,28 @@ unsigned path_bit(BusPath path) {
 
 class Builder {
   public:
-    explicit Builder(BusPath path) : chosen_(path_bit(path)) {}
+    // `hub`: whether a supported hub is there at all. Without one no path can work, so only
+    // what every path needs stands in the way.
+    Builder(BusPath path, bool hub) : chosen_(path_bit(path)), hub_(hub) {}
 
     void add(const char* key, std::string value, bool good, unsigned needed_by, std::string fix) {
         DiagnoseLine line{key, std::move(value), Verdict::Ok, {}};
         if (!good) {
-            const bool needed =
-                (needed_by & kAlways) != 0 || (needed_by & chosen_) != 0 || chosen_ == 0;
+            const bool needed = (needed_by & kAlways) != 0 ||
+                                (hub_ && ((needed_by & chosen_) != 0 || chosen_ == 0));
             line.verdict = needed ? Verdict::Wrong : Verdict::Unused;
             line.fix = needed ? std::move(fix) : std::string();
         }
         lines_.push_back(std::move(line));
     }
+    void add_unknown(const char* key, std::string value) {
+        lines_.push_back({key, std::move(value), Verdict::Unknown, {}});
+    }
     std::vector<DiagnoseLine> take() { return std::move(lines_); }
 
   private:
     unsigned chosen_;
+    bool hub_;
     std::vector<DiagnoseLine> lines_;
 };
 
@@ -54,9 +61,13 @@ bool locked_down(const AccessFacts& facts) {
     return facts.lockdown == "integrity" || facts.lockdown == "confidentiality";
 }
 
+bool kernel_lacks_ioperm(const AccessFacts& facts) {
+    return facts.ioperm_config.state == platform::KernelOption::Missing;
+}
+
 bool ports_work(const AccessFacts& facts) {
     return facts.kind != ChipsetKind::None && facts.has_port_io && !locked_down(facts) &&
-           facts.raw_io && !facts.port_lock_holder;
+           facts.raw_io && !kernel_lacks_ioperm(facts) && !facts.port_lock_holder;
 }
 
 bool kernel_works(const AccessFacts& facts) {
@@ -73,6 +84,9 @@ std::string who(const AccessFacts& facts) {
 }
 
 std::string ioperm_fix(const AccessFacts& facts) {
+    if (kernel_lacks_ioperm(facts)) {
+        return "use the kernel path, or a kernel built with CONFIG_X86_IOPL_IOPERM";
+    }
     if (!facts.has_port_io) {
         return "direct port access exists only on x86 processors; use the kernel path";
     }
@@ -104,6 +118,36 @@ std::string driver_value(const AccessFacts& facts) {
     }
     return "\"" + facts.driver + "\" is bound" +
            (facts.module.empty() ? " (built into the kernel)" : " (module " + facts.module + ")");
+}
+
+// ioperm(2) is never called here, so it is "available" only when the kernel's configuration
+// shows it was built in; without that configuration it is unknown.
+void add_ioperm_line(Builder& out, const AccessFacts& facts) {
+    const platform::KernelOptionFact& config = facts.ioperm_config;
+    if (kernel_lacks_ioperm(facts)) {
+        out.add("ioperm",
+                "not available: the kernel is built without CONFIG_X86_IOPL_IOPERM (" +
+                    config.source + ")",
+                false, kPorts, ioperm_fix(facts));
+        return;
+    }
+    if (!facts.has_port_io || locked_down(facts) || !facts.raw_io) {
+        out.add("ioperm", "not available to this process", false, kPorts, ioperm_fix(facts));
+        return;
+    }
+    if (config.state == platform::KernelOption::Built) {
+        out.add("ioperm",
+                "available: CAP_SYS_RAWIO is held, the kernel is not locked down and " +
+                    config.source + " has CONFIG_X86_IOPL_IOPERM",
+                true, kPorts, {});
+        return;
+    }
+    out.add_unknown(
+        "ioperm",
+        "unknown: CAP_SYS_RAWIO is held and the kernel is not locked down, but " +
+            (config.source.empty() ? std::string("the kernel's configuration cannot be read "
+                                                 "(/proc/config.gz, /boot/config-RELEASE)")
+                                   : config.source + " does not name CONFIG_X86_IOPL_IOPERM"));
 }
 
 void add_node_lines(Builder& out, const AccessFacts& facts) {
@@ -187,12 +231,62 @@ std::string first_line_of(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
+// `ctl` is the command line that works on these files: vantrelctl, with --simulate for a
+// simulated board's.
+void add_file_lines(Builder& out, const GuardFact& guard, const SettingsFact& settings,
+                    const std::string& ctl) {
+    out.add("boot_guard",
+            guard.present ? guard.path + " is there: " + first_line_of(guard.content)
+                          : "no boot guard at " + guard.path,
+            !guard.present, kAlways,
+            "load --at-boot is skipped until it is gone; once the saved settings are right, run "
+            "\"" +
+                ctl + " clear-guard\"");
+    std::string stored =
+        settings.path.empty() ? std::string("no home directory to keep it in") : settings.path;
+    if (!settings.exists) {
+        stored += " is not there yet (\"" + ctl + " save\" writes it)";
+    } else if (!settings.problem.empty()) {
+        stored += ": " + settings.problem;
+    } else if (settings.values.empty()) {
+        stored += " holds no saved clock settings yet (\"" + ctl + " save\" writes them)";
+    } else {
+        stored += ":";
+        for (const std::string& value : settings.values) {
+            stored += " " + value;
+        }
+    }
+    out.add("settings", stored, settings.problem.empty(), kAlways,
+            "correct or remove the file; \"" + ctl + " save\" writes a new one");
+}
+
 }  // namespace
+
+DiagnoseReport build_simulated_diagnose_report(const GuardFact& guard,
+                                               const SettingsFact& settings) {
+    Builder out(BusPath::None, true);
+    out.add("board",
+            "the simulated board, which needs no access to this machine's hardware and keeps "
+            "its own settings and boot guard",
+            true, kAlways, {});
+    add_file_lines(out, guard, settings, "vantrelctl --simulate");
+    DiagnoseReport report;
+    report.lines = out.take();
+    report.works = true;
+    report.simulated = true;
+    report.lines.push_back(
+        {"path",
+         "vantrel and vantrelctl would take the simulated board, and it would work",
+         Verdict::Ok,
+         {}});
+    return report;
+}
 
 DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequest request,
                                      const GuardFact& guard, const SettingsFact& settings) {
     const platform::BusChoice plan = platform::plan_bus(request, facts.sysfs);
-    Builder out(plan.path);
+    const bool hub = facts.kind != ChipsetKind::None;
+    Builder out(plan.path, hub);
     out.add("architecture",
             facts.architecture +
                 (facts.has_port_io ? ", with x86 I/O ports" : ", without x86 I/O ports"),
@@ -206,12 +300,8 @@ DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequ
             "lockdown forbids direct port access even to root (Secure Boot usually switches it "
             "on): switch Secure Boot off in the firmware setup, or boot a kernel without "
             "lockdown, or use the kernel path");
-    out.add("ioperm",
-            facts.has_port_io && !locked_down(facts) && facts.raw_io
-                ? std::string("available: CAP_SYS_RAWIO is held and the kernel is not locked down")
-                : std::string("not available to this process"),
-            facts.has_port_io && !locked_down(facts) && facts.raw_io, kPorts, ioperm_fix(facts));
-    out.add("pci_function", pci_value(facts), facts.kind != ChipsetKind::None, kKernel | kPorts,
+    add_ioperm_line(out, facts);
+    out.add("pci_function", pci_value(facts), hub, kAlways,
             "Vantrel drives only the SMBus function of an Intel 82801AA, 82801AB or 82801BA");
     const bool bound = !facts.driver.empty();
     const bool driver_fits =
@@ -220,28 +310,7 @@ DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequ
     add_node_lines(out, facts);
     add_lock_line(out, facts);
 
-    out.add("boot_guard",
-            guard.present ? guard.path + " is there: " + first_line_of(guard.content)
-                          : "no boot guard at " + guard.path,
-            !guard.present, kAlways,
-            "load --at-boot is skipped until it is gone; once the saved settings are right, run "
-            "\"vantrelctl clear-guard\"");
-    std::string stored =
-        settings.path.empty() ? std::string("no home directory to keep it in") : settings.path;
-    if (!settings.exists) {
-        stored += " is not there yet (\"vantrelctl save\" writes it)";
-    } else if (!settings.problem.empty()) {
-        stored += ": " + settings.problem;
-    } else if (settings.values.empty()) {
-        stored += " holds no saved clock settings yet (\"vantrelctl save\" writes them)";
-    } else {
-        stored += ":";
-        for (const std::string& value : settings.values) {
-            stored += " " + value;
-        }
-    }
-    out.add("settings", stored, settings.problem.empty(), kAlways,
-            "correct or remove the file; \"vantrelctl save\" writes a new one");
+    add_file_lines(out, guard, settings, "vantrelctl");
 
     DiagnoseReport report;
     report.works = plan.path == BusPath::Kernel  ? kernel_works(facts)
@@ -250,17 +319,30 @@ DiagnoseReport build_diagnose_report(const AccessFacts& facts, platform::BusRequ
     const std::string name = plan.path == BusPath::Kernel  ? "the kernel path (" + facts.node + ")"
                              : plan.path == BusPath::Ports ? std::string("direct port I/O")
                                                            : std::string("no path");
-    std::string fix = plan.refusal;
+    // Without a hub the plan's refusal is beside the point: the hub is.
+    std::string fix = hub ? plan.refusal : std::string();
     report.lines = out.take();
+    if (!hub) {
+        // The one fact that decides it comes first.
+        const auto pci = std::find_if(
+            report.lines.begin(), report.lines.end(),
+            [](const DiagnoseLine& line) { return line.key == std::string("pci_function"); });
+        std::rotate(report.lines.begin(), pci, pci + 1);
+    }
     for (const DiagnoseLine& line : report.lines) {
         if (fix.empty() && line.verdict == Verdict::Wrong &&
             line.key != std::string("boot_guard") && line.key != std::string("settings")) {
             fix = "see " + std::string(line.key);
         }
     }
+    const bool unconfirmed = report.works && plan.path == BusPath::Ports &&
+                             facts.ioperm_config.state != platform::KernelOption::Built;
     report.lines.push_back({"path",
                             "vantrel and vantrelctl would take " + name +
-                                (report.works ? ", and it would work" : ", and it would not work"),
+                                (unconfirmed    ? ", and it would work if the kernel has ioperm "
+                                                  "(see ioperm)"
+                                 : report.works ? ", and it would work"
+                                                : ", and it would not work"),
                             report.works ? Verdict::Ok : Verdict::Wrong,
                             report.works ? std::string() : fix});
     return report;

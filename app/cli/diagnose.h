@@ -13,8 +13,9 @@ namespace vantrel::cli {
 
 enum class Verdict : std::uint8_t {
     Ok,
-    Wrong,   // stands in the way; the fix says what to do
-    Unused,  // would be wrong, but the path taken does not need it
+    Wrong,    // stands in the way; the fix says what to do
+    Unused,   // would be wrong, but the path taken does not need it
+    Unknown,  // cannot be seen from here; neither claimed to work nor in the way
 };
 
 // One line of the diagnosis.
@@ -44,11 +45,16 @@ SettingsFact read_settings_fact(const std::string& path);
 struct DiagnoseReport {
     std::vector<DiagnoseLine> lines;  // in the order the programs decide; the path last
     bool works = false;
+    bool simulated = false;  // of a simulated board, whose files are its own
 };
 
 DiagnoseReport build_diagnose_report(const platform::AccessFacts& facts,
                                      platform::BusRequest request, const GuardFact& guard,
                                      const SettingsFact& settings);
+
+// Under --simulate: the simulated board's own boot guard and settings file, and the path to it.
+DiagnoseReport build_simulated_diagnose_report(const GuardFact& guard,
+                                               const SettingsFact& settings);
 
 std::string diagnose_text(const DiagnoseReport& report);
 std::string diagnose_json(const DiagnoseReport& report);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include <algorithm>
 #include <cstdio>
 
 #include <sys/stat.h>
 
+#include "app/cli/ctl_report.h"
 #include "app/cli/diagnose.h"
 #include "app/cli/failure_text.h"
 #include "app/cli/vantrelctl.h"
@@ -26,6 +28,8 @@ const char* verdict_name(Verdict verdict) {
             return "wrong";
         case Verdict::Unused:
             return "unused";
+        case Verdict::Unknown:
+            return "unknown";
     }
     return "";
 }
@@ -99,9 +103,12 @@ SettingsFact read_settings_fact(const std::string& path) {
 std::string diagnose_text(const DiagnoseReport& report) {
     std::string out;
     for (const DiagnoseLine& line : report.lines) {
-        char head[40];
-        std::snprintf(head, sizeof head, "%-7s%-14s", verdict_name(line.verdict), line.key);
-        out += head + line.value + (line.fix.empty() ? "" : "; fix: " + line.fix) + "\n";
+        // The verdicts line up in a column of seven, which "unknown" fills to the edge.
+        std::string head = verdict_name(line.verdict);
+        head.resize(std::max<std::size_t>(7, head.size() + 1), ' ');
+        char key[24];
+        std::snprintf(key, sizeof key, "%-14s", line.key);
+        out += head + key + line.value + (line.fix.empty() ? "" : "; fix: " + line.fix) + "\n";
     }
     return out;
 }
@@ -114,17 +121,20 @@ std::string diagnose_json(const DiagnoseReport& report) {
                ", \"fix\": " + (line.fix.empty() ? std::string("null") : json_string(line.fix)) +
                "},\n";
     }
-    out += std::string("  \"works\": ") + (report.works ? "true" : "false") + "\n}\n";
+    out += std::string("  \"works\": ") + (report.works ? "true" : "false") + ",\n";
+    out += simulated_json(report.simulated) + "\n}\n";
     return out;
 }
 
 int run_diagnose(const CtlCommand& command, const platform::AccessProbe& probe,
                  const std::string& default_settings_path, Console& console) {
-    const platform::AccessFacts facts = platform::gather_access_facts(probe);
-    const DiagnoseReport report = build_diagnose_report(
-        facts, command.bus, read_guard_fact(command.state_dir),
-        read_settings_fact(command.settings_path.empty() ? default_settings_path
-                                                         : command.settings_path));
+    const GuardFact guard = read_guard_fact(command.state_dir);
+    const SettingsFact settings = read_settings_fact(
+        command.settings_path.empty() ? default_settings_path : command.settings_path);
+    const DiagnoseReport report = command.simulate
+                                      ? build_simulated_diagnose_report(guard, settings)
+                                      : build_diagnose_report(platform::gather_access_facts(probe),
+                                                              command.bus, guard, settings);
     console.out(command.json ? diagnose_json(report) : diagnose_text(report));
     return report.works ? kExitOk : kExitRefused;
 }

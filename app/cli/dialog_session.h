@@ -116,6 +116,7 @@ class DialogSession {
     const SmbusController& controller() const { return controller_; }
     const DeviceAddress& device_address() const { return device_; }
     const std::string& bus_path() const { return machine_.bus_path(); }
+    bool simulated() const { return machine_.simulated(); }
     std::size_t messages() const { return messages_.shown().size(); }
     // Every message shown, in order.
     const std::vector<std::string>& shown() const { return messages_.shown(); }

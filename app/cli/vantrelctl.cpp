@@ -115,8 +115,7 @@ class CtlRun {
 
 int CtlRun::execute() {
     if (command_.at_boot) {
-        guard_.emplace(command_.state_dir.empty() ? platform::kDefaultStateDir
-                                                  : command_.state_dir);
+        guard_.emplace(command_.state_dir, *env_.file_calls);
         std::string failure;
         if (guard_->present(failure)) {
             say("not loading the saved settings: the boot guard " + guard_->path() +
@@ -448,9 +447,9 @@ int CtlRun::stopped_change(DialogSession& session, const Previous& before) {
     return stopped();
 }
 
-int clear_guard(const CtlCommand& command, Console& console) {
-    platform::FileBootGuard guard(command.state_dir.empty() ? platform::kDefaultStateDir
-                                                            : command.state_dir);
+int clear_guard(const CtlCommand& command, const CtlEnvironment& env) {
+    Console& console = env.console;
+    platform::FileBootGuard guard(command.state_dir, *env.file_calls);
     std::string failure;
     const bool was_there = guard.present(failure);
     if (!guard.clear()) {
@@ -501,11 +500,35 @@ bool settings_directory_usable(const CtlCommand& command, Console& console) {
     return false;
 }
 
+// Where the command's files are when the command line names none: a simulated board's are its
+// own, apart from this machine's. False, having said why, when a command needs a state
+// directory and a simulated board has none.
+bool choose_files(CtlCommand& command, const CtlEnvironment& given, CtlEnvironment& env) {
+    if (command.simulate) {
+        env.default_settings_path = given.simulated_settings_path;
+    }
+    if (!command.state_dir.empty()) {
+        return true;
+    }
+    command.state_dir =
+        command.simulate ? given.simulated_state_dir() : std::string(platform::kDefaultStateDir);
+    const bool needs_state = command.at_boot || command.command == Command::ClearGuard ||
+                             command.command == Command::Diagnose;
+    if (command.state_dir.empty() && needs_state) {
+        say(given.console,
+            "no state directory for the simulated board's boot guard (there is no home "
+            "directory to keep it in); give --state-dir");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env) {
+int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& given) {
     CtlCommand command;
     std::string error;
+    CtlEnvironment env = given;
     if (!parse_ctl_command(args, command, error)) {
         env.console.err(std::string(kProgram) + error + "\nTry 'vantrelctl --help'.\n");
         return kExitUsage;
@@ -519,8 +542,11 @@ int run_vantrelctl(std::span<const std::string> args, const CtlEnvironment& env)
                         std::string(res::kLicenceLine) + "\n");
         return kExitOk;
     }
+    if (!choose_files(command, given, env)) {
+        return kExitUsage;
+    }
     if (command.command == Command::ClearGuard) {
-        return clear_guard(command, env.console);
+        return clear_guard(command, env);
     }
     if (command.command == Command::Diagnose) {
         return run_diagnose(command, platform::real_access_probe(), env.default_settings_path(),

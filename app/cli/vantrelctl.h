@@ -12,6 +12,8 @@
 #include "app/core/stop_signals.h"
 #include "bus/sleeper.h"
 #include "platform/linux/bus_choice.h"
+#include "platform/linux/durable_file.h"
+#include "platform/linux/settings_path.h"
 #include "sim/sim_board.h"
 #include "ui/machine.h"
 
@@ -68,6 +70,16 @@ struct CtlEnvironment {
     // Sees the simulated board as soon as it is made, before any transfer (for tests); may be
     // empty.
     std::function<void(sim::SimBoard&)> board_made;
+    // Under --simulate, in place of default_settings_path and the boot guard's state directory:
+    // a simulated board's own, so that it never reads or writes this machine's.
+    std::function<std::string()> simulated_settings_path = [] {
+        return platform::default_settings_path(platform::FilesOf::SimulatedBoard);
+    };
+    std::function<std::string()> simulated_state_dir = [] {
+        return platform::default_state_dir(platform::FilesOf::SimulatedBoard);
+    };
+    // The calls that write and remove the boot guard; the system's own unless a test watches.
+    platform::FileCalls* file_calls = &platform::system_file_calls();
 };
 
 // The vantrelctl program: its arguments (without the program name) in, the exit status out.

@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The kernel option that ioperm(2) and iopl(2) exist under since Linux 5.5.
+constexpr std::string_view kIopermOption = "CONFIG_X86_IOPL_IOPERM";
+
 // /proc/locks lines and /etc/group entries longer than this are not ones the program looks for.
 constexpr std::size_t kMaxLineLength = 4096;
 
@@ -256,6 +259,9 @@ AccessFacts gather_access_facts(const AccessProbe& probe) {
         facts.ids.euid == 0 && !facts.sudo_user.empty() ? facts.sudo_user : facts.user;
     facts.raw_io = privileges.has_raw_io_capability && privileges.has_raw_io_capability();
     facts.lockdown = lockdown_state(probe.sysfs_root);
+    facts.ioperm_config = read_kernel_option(
+        probe.proc_root, probe.boot_dir,
+        probe.kernel_release.empty() ? kernel_release() : probe.kernel_release, kIopermOption);
 
     const std::string function = probe.sysfs_root + "/bus/pci/devices/" + kSmbusPciFunction;
     const auto vendor = read_id(function + "/vendor");

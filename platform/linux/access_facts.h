@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/linux/instance_lock.h"
+#include "platform/linux/kernel_config.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/port_access_checks.h"
 #include "platform/linux/privilege_drop.h"
@@ -32,6 +33,8 @@ struct AccessProbe {
     std::string sysfs_root = "/sys";
     std::string dev_root;  // put before "/dev/i2c-N"
     std::string proc_root = "/proc";
+    std::string boot_dir = "/boot";  // where config-RELEASE is looked for
+    std::string kernel_release;      // empty: the running kernel's
     std::string group_file = "/etc/group";
     std::vector<std::string> udev_rule_dirs = {"/usr/lib/udev/rules.d", "/etc/udev/rules.d"};
     std::string lock_path = kDefaultLockPath;
@@ -75,6 +78,9 @@ struct AccessFacts {
     std::string lock_path;           // the port path's lock file
     std::optional<LockHolder> port_lock_holder;
     std::optional<LockHolder> node_lock_holder;
+    // CONFIG_X86_IOPL_IOPERM in the running kernel's configuration: without it ioperm(2) does
+    // not exist, whoever asks.
+    KernelOptionFact ioperm_config;
 };
 
 AccessFacts gather_access_facts(const AccessProbe& probe);

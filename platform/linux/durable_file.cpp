@@ -2,6 +2,7 @@
 #include "platform/linux/durable_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,9 +13,54 @@
 
 namespace vantrel::platform {
 
-bool write_all(int fd, std::string_view text, WriteCall write_call) {
+int FileCalls::open_at(int dir_fd, const char* path, int flags, mode_t mode) {
+    return ::openat(dir_fd, path, flags, mode);
+}
+
+ssize_t FileCalls::write(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+
+int FileCalls::fsync(int fd) {
+    return ::fsync(fd);
+}
+
+int FileCalls::rename_at(int from_dir_fd, const char* from, int to_dir_fd, const char* to) {
+    return ::renameat(from_dir_fd, from, to_dir_fd, to);
+}
+
+int FileCalls::unlink_at(int dir_fd, const char* path, int flags) {
+    return ::unlinkat(dir_fd, path, flags);
+}
+
+int FileCalls::flock(int fd, int operation) {
+    return ::flock(fd, operation);
+}
+
+FileCalls& system_file_calls() {
+    static FileCalls calls;
+    return calls;
+}
+
+namespace {
+
+// The system's calls with write(2) in place of the given one.
+class WriteOnly : public FileCalls {
+  public:
+    explicit WriteOnly(WriteCall call) : call_(call) {}
+    ssize_t write(int fd, const void* data, std::size_t size) override {
+        return call_(fd, data, size);
+    }
+
+  private:
+    WriteCall call_;
+};
+
+}  // namespace
+
+bool write_all(FileCalls& calls, int fd, std::string_view text) {
     while (!text.empty()) {
-        const ssize_t put = write_call(fd, text.data(), text.size());
+        const ssize_t put = calls.write(fd, text.data(), text.size());
         if (put < 0 && errno == EINTR) {
             continue;
         }
@@ -31,35 +77,47 @@ bool write_all(int fd, std::string_view text, WriteCall write_call) {
     return true;
 }
 
+bool write_all(int fd, std::string_view text, WriteCall write_call) {
+    WriteOnly calls(write_call);
+    return write_all(calls, fd, text);
+}
+
+bool write_durably(FileCalls& calls, int fd, std::string_view text) {
+    return write_all(calls, fd, text) && calls.fsync(fd) == 0;
+}
+
 bool write_durably(int fd, std::string_view text, WriteCall write_call) {
-    return write_all(fd, text, write_call) && ::fsync(fd) == 0;
+    WriteOnly calls(write_call);
+    return write_durably(calls, fd, text);
 }
 
-bool sync_directory(int dir_fd) {
-    return ::fsync(dir_fd) == 0;
+bool sync_directory(int dir_fd, FileCalls& calls) {
+    return calls.fsync(dir_fd) == 0;
 }
 
-void sync_directory(const std::string& dir) {
-    const FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+void sync_directory(const std::string& dir, FileCalls& calls) {
+    const FileDescriptor fd(
+        calls.open_at(AT_FDCWD, dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (fd.get() >= 0) {
-        sync_directory(fd.get());
+        sync_directory(fd.get(), calls);
     }
 }
 
 bool replace_file(const FileInDirectory& file, std::string_view text, std::optional<mode_t> mode,
-                  const std::function<void()>& before_replace, std::string& problem) {
+                  const std::function<void()>& before_replace, std::string& problem,
+                  FileCalls& calls) {
     const int dir = file.dir_fd;
     const std::string temp = file.base + ".tmp";
-    if (::unlinkat(dir, temp.c_str(), 0) != 0 && errno != ENOENT) {
+    if (calls.unlink_at(dir, temp.c_str(), 0) != 0 && errno != ENOENT) {
         problem = "cannot remove the old temporary file " + file.dir + "/" + temp + ": " +
                   std::strerror(errno);
         return false;
     }
-    FileDescriptor out(
-        ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    FileDescriptor out(calls.open_at(dir, temp.c_str(),
+                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     auto fail = [&](const std::string& what) {
         const int error_number = errno;
-        ::unlinkat(dir, temp.c_str(), 0);
+        calls.unlink_at(dir, temp.c_str(), 0);
         problem = what + " " + file.dir + "/" + temp + ": " + std::strerror(error_number);
         return false;
     };
@@ -69,10 +127,10 @@ bool replace_file(const FileInDirectory& file, std::string_view text, std::optio
     if (mode && ::fchmod(out.get(), *mode) != 0) {
         return fail("cannot set the permissions of");
     }
-    if (!write_all(out.get(), text)) {
+    if (!write_all(calls, out.get(), text)) {
         return fail("cannot write");
     }
-    if (::fsync(out.get()) != 0) {
+    if (calls.fsync(out.get()) != 0) {
         return fail("cannot flush");
     }
     if (::close(out.release()) != 0) {
@@ -81,11 +139,11 @@ bool replace_file(const FileInDirectory& file, std::string_view text, std::optio
     if (before_replace) {
         before_replace();
     }
-    if (::renameat(dir, temp.c_str(), dir, file.base.c_str()) != 0) {
+    if (calls.rename_at(dir, temp.c_str(), dir, file.base.c_str()) != 0) {
         return fail("cannot rename");
     }
     // The rename is durable only once the directory itself reaches the disk.
-    if (!sync_directory(dir)) {
+    if (!sync_directory(dir, calls)) {
         problem = "cannot flush the directory " + file.dir + ": " + std::strerror(errno);
         return false;
     }

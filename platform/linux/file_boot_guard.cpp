@@ -27,13 +27,19 @@ std::string system_error(const std::string& what) {
 
 }  // namespace
 
-FileBootGuard::FileBootGuard(std::string state_dir)
-    : dir_(std::move(state_dir)), path_(dir_ + "/boot-guard") {}
+FileBootGuard::FileBootGuard(std::string state_dir, FileCalls& calls)
+    : calls_(calls), dir_(std::move(state_dir)), path_(dir_ + "/boot-guard") {}
 
 bool FileBootGuard::present(std::string& failure) {
     struct stat status {};
     if (::lstat(path_.c_str(), &status) != 0) {
-        return false;
+        // Only a path that cannot lead to a file says there is none.
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return false;
+        }
+        record_ = "(" + system_error("cannot look at it") + ")\n";
+        failure.clear();
+        return true;
     }
     std::string error;
     if (!read_small_file(path_, kMaxGuardBytes, record_, error)) {
@@ -51,6 +57,15 @@ bool FileBootGuard::present(std::string& failure) {
 }
 
 bool FileBootGuard::set() {
+    // A simulated board's state directory may be the first thing under ~/.local/state.
+    for (std::size_t slash = dir_.find('/', 1); slash != std::string::npos;
+         slash = dir_.find('/', slash + 1)) {
+        const std::string parent = dir_.substr(0, slash);
+        if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST) {
+            problem_ = system_error("cannot make " + parent);
+            return false;
+        }
+    }
     if (::mkdir(dir_.c_str(), 0755) != 0 && errno != EEXIST) {
         problem_ = system_error("cannot make " + dir_);
         return false;
@@ -64,24 +79,24 @@ bool FileBootGuard::record_failure(std::string_view cause) {
 
 bool FileBootGuard::write(const std::string& content, bool exclusive) {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (exclusive ? O_EXCL : O_TRUNC);
-    const FileDescriptor fd(::open(path_.c_str(), flags, 0644));
-    if (fd.get() < 0 || !write_durably(fd.get(), content)) {
+    const FileDescriptor fd(calls_.open_at(AT_FDCWD, path_.c_str(), flags, 0644));
+    if (fd.get() < 0 || !write_durably(calls_, fd.get(), content)) {
         problem_ = system_error("cannot write the boot guard " + path_);
         if (fd.get() >= 0) {
-            sync_directory(dir_);
+            sync_directory(dir_, calls_);
         }
         return false;
     }
-    sync_directory(dir_);
+    sync_directory(dir_, calls_);
     return true;
 }
 
 bool FileBootGuard::clear() {
-    if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
+    if (calls_.unlink_at(AT_FDCWD, path_.c_str(), 0) != 0 && errno != ENOENT) {
         problem_ = system_error("cannot remove the boot guard " + path_);
         return false;
     }
-    sync_directory(dir_);
+    sync_directory(dir_, calls_);
     return true;
 }
 

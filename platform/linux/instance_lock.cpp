@@ -31,16 +31,20 @@ void InstanceLock::release() {
     }
 }
 
-bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::string& message) {
+bool InstanceLock::acquire(const std::string& path, bool& held_elsewhere, std::string& message,
+                           FileCalls& calls) {
     release();
     held_elsewhere = false;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        calls.open_at(AT_FDCWD, path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         message = "Cannot open the lock file " + path + ": " + std::strerror(errno) + ".";
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (calls.flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error_number = errno;
+        // Only EWOULDBLOCK means another holder: ENOLCK (NFS without a lock daemon) and the
+        // like say the file cannot be locked at all.
         if (error_number != EWOULDBLOCK) {
             ::close(fd);
             message = "Cannot lock " + path + ": " + std::strerror(error_number) + ".";

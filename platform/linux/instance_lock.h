@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/linux/durable_file.h"
+
 namespace vantrel::platform {
 
 inline constexpr const char* kDefaultLockPath = "/run/vantrel.lock";
@@ -20,7 +22,8 @@ class InstanceLock {
 
     // Takes the lock without waiting. On failure says why; `held_elsewhere` tells a lock held by
     // another process from a lock file that cannot be used.
-    bool acquire(const std::string& path, bool& held_elsewhere, std::string& message);
+    bool acquire(const std::string& path, bool& held_elsewhere, std::string& message,
+                 FileCalls& calls = system_file_calls());
     bool held() const { return fd_ >= 0; }
     void release();
 

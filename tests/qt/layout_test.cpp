@@ -166,7 +166,10 @@ void LayoutTest::every_control() {
         QCOMPARE(built.widgets->widget(control.id), widget);
     }
     QVERIFY2(is_kind(*widget, control.kind), widget->metaObject()->className());
-    QCOMPARE(shown_text(*widget), qstr(control.text));
+    // The Linux window names its own platform in the version line.
+    const QString text =
+        qstr(control.text == res::kVersionLine ? res::kLinuxVersionLine : control.text);
+    QCOMPARE(shown_text(*widget), text);
     QStringList want_items;
     for (const std::string_view item : control.items) {
         want_items << qstr(item);
@@ -200,7 +203,6 @@ void LayoutTest::every_control() {
     // wraps, it fits its rectangle.
     if (control.kind == res::ControlKind::Label) {
         const QFontMetrics metrics(widget->font());
-        const QString text = qstr(control.text);
         const QSize needed = qobject_cast<const QLabel*>(widget)->wordWrap()
                                  ? metrics
                                        .boundingRect(QRect(0, 0, got.width(), 1000),
@@ -226,6 +228,35 @@ void LayoutTest::every_control() {
     } else {
         QVERIFY(!chain.contains(const_cast<QWidget*>(widget)));
     }
+}
+
+void LayoutTest::version_line_data() {
+    QTest::addColumn<bool>("simulated");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("this machine") << false << qstr(res::kLinuxVersionLine);
+    QTest::newRow("simulated board") << true << qstr(res::kLinuxSimulatedVersionLine);
+}
+
+void LayoutTest::version_line() {
+    QFETCH(bool, simulated);
+    QFETCH(QString, line);
+    qt::IconLibrary icons;
+    qt::MainWindow window(icons);
+    window.set_simulated(simulated);
+    window.create_controls();
+    const QLabel* shown = nullptr;
+    for (const qt::BuiltControl& built : window.widgets()->controls()) {
+        if (built.control->text == res::kVersionLine) {
+            shown = qobject_cast<const QLabel*>(built.widget);
+        }
+    }
+    QVERIFY(shown != nullptr);
+    QCOMPARE(shown->text(), line);
+    // Whole on its one line.
+    QVERIFY(QFontMetrics(shown->font()).horizontalAdvance(line) <= shown->width());
+    // Told after the controls exist, as well.
+    window.set_simulated(!simulated);
+    QVERIFY(shown->text() != line);
 }
 
 void LayoutTest::windows_data() {

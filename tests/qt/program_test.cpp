@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The program as a user starts it: its exit status, what it says, and the pictures it makes.
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -228,6 +229,29 @@ void ProgramTest::run() {
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QVERIFY(settings.readAll().contains(row.settings_after));
     }
+}
+
+// A simulated board's "Caution" goes to its own settings file, never to this machine's.
+void ProgramTest::simulated_settings_apart() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QDir().mkpath(dir.filePath(QStringLiteral("config/vantrel")));
+    QFile real(dir.filePath(QStringLiteral("config/vantrel/settings.reg")));
+    QVERIFY(real.open(QIODevice::WriteOnly));
+    real.write(kCautionOff);
+    real.close();
+    const Run run =
+        run_program({QStringLiteral("--simulate=pauses=instant"), QStringLiteral("--screenshot"),
+                     dir.filePath(QStringLiteral("shot.png"))},
+                    dir);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    // The real file's "Caution" of 0 is not read: the notice is due on the simulated board.
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("shot-caution.png"))));
+    QFile simulated(dir.filePath(QStringLiteral("config/vantrel/simulated/settings.reg")));
+    QVERIFY(simulated.open(QIODevice::ReadOnly));
+    QVERIFY(simulated.readAll().contains("\"Caution\"=dword:00000001"));
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    QCOMPARE(real.readAll(), QByteArray(kCautionOff));
 }
 
 void ProgramTest::bus_path_data() {

@@ -14,6 +14,8 @@ class LayoutTest : public QObject {
   private slots:
     void every_control_data();
     void every_control();
+    void version_line_data();
+    void version_line();
     void windows_data();
     void windows();
 };
@@ -54,6 +56,7 @@ class ProgramTest : public QObject {
   private slots:
     void run_data();
     void run();
+    void simulated_settings_apart();
     void bus_path_data();
     void bus_path();
 };

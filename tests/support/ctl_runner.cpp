@@ -69,6 +69,7 @@ void CtlRunner::plan_stops(sim::SimBoard& board) {
 }
 
 void CtlRunner::keep(sim::SimBoard& board) {
+    live_board = nullptr;
     board_used = true;
     transfers = board.smbus().transfers();
     const auto& regs = board.chip().registers();
@@ -80,7 +81,7 @@ int CtlRunner::run(std::vector<std::string> args) {
     transfers.clear();
     board_used = false;
     const auto keep_board = [this](sim::SimBoard& board) { keep(board); };
-    const cli::CtlEnvironment env{
+    cli::CtlEnvironment env{
         console,
         terminal,
         real_time,
@@ -98,13 +99,25 @@ int CtlRunner::run(std::vector<std::string> args) {
                 return nullptr;
             }
             plan_stops(board->board());
+            live_board = &board->board();
             return std::make_unique<BoardMachine>(std::move(board), keep_board);
         },
         [this] { return settings_path(); },
         keep_board,
         &stops,
         [this](sim::SimBoard& board) { plan_stops(board); },
+        [this] { return simulated_settings_path(); },
+        [this] { return simulated_state_dir(); },
     };
+    if (file_calls != nullptr) {
+        env.file_calls = file_calls;
+    }
+    if (platform_paths) {
+        const cli::CtlEnvironment defaults{console, terminal, real_time, nullptr, nullptr, nullptr};
+        env.default_settings_path = [] { return platform::default_settings_path(); };
+        env.simulated_settings_path = defaults.simulated_settings_path;
+        env.simulated_state_dir = defaults.simulated_state_dir;
+    }
     return cli::run_vantrelctl(args, env);
 }
 

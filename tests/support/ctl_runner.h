@@ -11,8 +11,10 @@
 
 #include "app/cli/terminal.h"
 #include "app/cli/vantrelctl.h"
+#include "platform/linux/durable_file.h"
 #include "sim/faults.h"
 #include "sim/sim_stop_signals.h"
+#include "sim/sim_board.h"
 #include "support/fake_console.h"
 #include "support/temp_dir.h"
 
@@ -85,10 +87,20 @@ class CtlRunner {
     std::vector<std::uint8_t> chip_registers;
     double running_cpu_ext_mhz = 0.0;
 
+    // Where the files are that no --settings or --state-dir names: this machine's (a
+    // simulated board standing in for it) and a simulated board's own. With `platform_paths`
+    // the programs' own defaults are used, from the environment, as the installed programs do.
+    bool platform_paths = false;
+    // The calls that write the boot guard, when a test watches them; else the system's.
+    platform::FileCalls* file_calls = nullptr;
+    // The board standing in for this machine while a command works on it, else nullptr.
+    sim::SimBoard* live_board = nullptr;
     // The settings file when --settings names none, inside `dir`.
     std::string settings_name = "settings.reg";
     std::string settings_path() const { return dir / settings_name; }
     std::string state_dir() const { return dir / "state"; }
+    std::string simulated_settings_path() const { return dir / "simulated/settings.reg"; }
+    std::string simulated_state_dir() const { return dir / "simulated-state"; }
     // The lines on standard error, one by one.
     std::vector<std::string> err_lines() const;
     // The message boxes shown, by their text.
