@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages Vantrel needs, only when one is missing:
 #   setup-deps.sh run       what building and running the programs needs
 #   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)
+#   setup-deps.sh i386      what the i686 build, its tests under QEMU and its package need
 #   setup-deps.sh           what building and running need, and what the tests need
 set -euo pipefail
 
@@ -20,9 +21,16 @@ test_packages+=(wine64 g++-mingw-w64-x86-64-win32)
 package_packages=(build-essential debhelper dpkg-dev fakeroot cmake pkg-config python3
                   qt6-base-dev scdoc systemd udev bash-completion)
 
+# The i686 build: the cross compiler and its binutils, QEMU's user-mode emulator, and Qt 5's
+# moc, rcc and uic for the build machine; the i386 libraries are fetched by i386-sysroot.sh.
+i386_packages=(cmake ninja-build g++-i686-linux-gnu binutils-i686-linux-gnu qemu-user
+               qtbase5-dev-tools python3 file build-essential debhelper dpkg-dev fakeroot
+               pkg-config scdoc systemd udev bash-completion lintian)
+
 case "${1:-all}" in
     run) packages=("${run_packages[@]}") ;;
     package) packages=("${package_packages[@]}") ;;
+    i386) packages=("${i386_packages[@]}") ;;
     *) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 esac
 
