@@ -9,15 +9,9 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "qt/qstring_text.h"
+
 namespace vantrel::qt {
-
-namespace {
-
-QString to_qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 std::string WidgetControls::text(int id) const {
     QString text;

@@ -9,16 +9,9 @@
 #include <QStyle>
 
 #include "qt/controls.h"
+#include "qt/qstring_text.h"
 
 namespace vantrel::qt {
-
-namespace {
-
-QString to_qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 MainWindow::MainWindow(IconLibrary& icons)
     : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -5,14 +5,11 @@
 #include <QString>
 
 #include "qt/controls.h"
+#include "qt/qstring_text.h"
 
 namespace vantrel::qt {
 
 namespace {
-
-QString to_qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QMessageBox::Icon box_icon(MessageIcon icon) {
     switch (icon) {

@@ -15,6 +15,8 @@
 #include <QStyleFactory>
 #include <algorithm>
 
+#include "qt/qstring_text.h"
+
 namespace vantrel::qt {
 
 namespace {
@@ -25,8 +27,7 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 }  // namespace
 
 QFont template_font(const res::DialogTemplate& dialog) {
-    QFont font(QString::fromUtf8(dialog.font_face.data(),
-                                 static_cast<qsizetype>(dialog.font_face.size())));
+    QFont font(to_qstring(dialog.font_face));
     font.setPointSize(dialog.font_points);
     font.setStyleHint(QFont::SansSerif);
     return font;
@@ -141,10 +142,6 @@ void Trackbar::sliderChange(SliderChange change) {
 }
 
 namespace {
-
-QString to_qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Statics let clicks through to whatever lies beneath, as the dialog manager's hit test does.
 void make_static(QWidget& widget) {

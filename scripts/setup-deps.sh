@@ -5,6 +5,7 @@
 #   setup-deps.sh package   what building the Debian package needs (scripts/package.sh)
 #   setup-deps.sh check     what checking the installed package needs (scripts/check-package.sh)
 #   setup-deps.sh kernel    the static i686 vantrelctl and its test in a booted 686 kernel
+#   setup-deps.sh i386      what the i686 build, its tests under QEMU and its package need
 #   setup-deps.sh           what building and running need, and what the tests need
 # A package index that cannot be fetched (a mirror mid-sync) is not fatal by itself: the script
 # fails only when a needed package cannot be installed, and names it. 32-bit Wine is wanted only
@@ -36,14 +37,21 @@ check_packages=(lintian desktop-file-utils appstream mandoc libxml2-utils system
 kernel_packages=(cmake ninja-build g++-i686-linux-gnu scdoc python3 file qemu-user
                  qemu-system-x86 cpio)
 
+# The i686 build: the cross compiler and its binutils, QEMU's user-mode emulator, and Qt 5's
+# moc, rcc and uic for the build machine; the i386 libraries are fetched by i386-sysroot.sh.
+i386_packages=(cmake ninja-build g++-i686-linux-gnu binutils-i686-linux-gnu qemu-user
+               qtbase5-dev-tools python3 file build-essential debhelper dpkg-dev fakeroot
+               pkg-config scdoc systemd udev bash-completion lintian)
+
 want_wine32=0
 case "${1:-all}" in
     run) packages=("${run_packages[@]}") ;;
     kernel) packages=("${kernel_packages[@]}") ;;
     package) packages=("${package_packages[@]}") ;;
+    i386) packages=("${i386_packages[@]}") ;;
     check) packages=("${check_packages[@]}") ;;
     all) packages=("${run_packages[@]}" "${test_packages[@]}"); want_wine32=1 ;;
-    *) echo "setup-deps.sh: unknown set '$1' (run, package, check, kernel or none)" >&2; exit 2 ;;
+    *) echo "setup-deps.sh: unknown set '$1' (run, package, check, kernel, i386 or none)" >&2; exit 2 ;;
 esac
 
 sudo=""

@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <ostream>
 #include <string>
 #include <utility>
@@ -55,6 +58,53 @@ INSTANTIATE_TEST_SUITE_P(Names, ProfileNames, ::testing::Values(
     NameCase{"Blank", "a b", false},
     NameCase{"NonAscii", "caf\xc3\xa9", false},
     NameCase{"Backslash", "a\\b", false}),
+    test::ByLabel());
+// clang-format on
+
+// Reading the profile directory: the names among its entries, and a read that fails part-way
+// (EOVERFLOW from a 32-bit readdir, EIO from a failing disk) is said, never taken for its end.
+struct ReadCase {
+    const char* label;
+    std::vector<const char*> entries;
+    int failure;  // what the read after the last entry gives: 0 is the end
+    bool read;
+    std::vector<std::string> names;
+};
+
+class ProfileDirectory : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ProfileDirectory, ReadToItsEnd) {
+    const ReadCase& row = GetParam();
+    std::size_t next = 0;
+    std::vector<std::string> names{"kept"};
+    std::string error;
+    const bool read = cli::profile_names_in(
+        [&](int& failure) -> const char* {
+            if (next < row.entries.size()) {
+                failure = 0;
+                return row.entries[next++];
+            }
+            failure = row.failure;
+            return nullptr;
+        },
+        names, error);
+    EXPECT_EQ(read, row.read);
+    if (row.read) {
+        EXPECT_EQ(names, row.names);
+        EXPECT_EQ(error, "");
+    } else {
+        EXPECT_EQ(names, std::vector<std::string>{"kept"});
+        EXPECT_EQ(error, std::strerror(row.failure));
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Entries, ProfileDirectory, ::testing::Values(
+    ReadCase{"Empty", {".", ".."}, 0, true, {}},
+    ReadCase{"SortedProfilesOnly", {"zeta.reg", ".", "a.reg", ".hidden.reg", ".reg", "notes.txt", "b.reg.bak", "m.reg"}, 0, true, {"a", "m", "zeta"}},
+    ReadCase{"OverflowAfterEntries", {"a.reg", "b.reg"}, EOVERFLOW, false, {}},
+    ReadCase{"OverflowAtOnce", {}, EOVERFLOW, false, {}},
+    ReadCase{"InputOutputError", {"a.reg"}, EIO, false, {}}),
     test::ByLabel());
 // clang-format on
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "app/cli/ctl_report.h"
@@ -41,19 +42,16 @@ bool profile_names(const std::string& directory, std::vector<std::string>& names
         error = std::strerror(errno);
         return false;
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view file = entry->d_name;
-        if (file.size() <= kProfileSuffix.size() || !file.ends_with(kProfileSuffix)) {
-            continue;
-        }
-        const std::string_view name = file.substr(0, file.size() - kProfileSuffix.size());
-        if (valid_profile_name(name)) {
-            names.emplace_back(name);
-        }
-    }
+    const bool read = profile_names_in(
+        [dir](int& failure) -> const char* {
+            errno = 0;
+            const dirent* entry = ::readdir(dir);
+            failure = entry == nullptr ? errno : 0;
+            return entry == nullptr ? nullptr : entry->d_name;
+        },
+        names, error);
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return true;
+    return read;
 }
 
 // The clocks and spread spectrum that a profile's file holds.
@@ -120,6 +118,29 @@ std::string profile_json(const std::string& name, const StoredSettings& stored) 
 bool valid_profile_name(std::string_view name) {
     return !name.empty() && name.size() <= kMaxProfileName && name.front() != '.' &&
            std::all_of(name.begin(), name.end(), profile_character);
+}
+
+bool profile_names_in(const NextDirectoryEntry& next, std::vector<std::string>& names,
+                      std::string& error) {
+    std::vector<std::string> found;
+    int failure = 0;
+    while (const char* entry = next(failure)) {
+        const std::string_view file = entry;
+        if (file.size() <= kProfileSuffix.size() || !file.ends_with(kProfileSuffix)) {
+            continue;
+        }
+        const std::string_view name = file.substr(0, file.size() - kProfileSuffix.size());
+        if (valid_profile_name(name)) {
+            found.emplace_back(name);
+        }
+    }
+    if (failure != 0) {
+        error = std::strerror(failure);
+        return false;
+    }
+    std::sort(found.begin(), found.end());
+    names = std::move(found);
+    return true;
 }
 
 std::string profile_name_refusal(std::string_view name) {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/cli/console.h"
 
@@ -13,6 +15,14 @@ namespace vantrel::cli {
 bool valid_profile_name(std::string_view name);
 // Why a name is not a profile's, for the user: `name` quoted and the rule.
 std::string profile_name_refusal(std::string_view name);
+
+// One directory entry at a time, as readdir gives them: the next name, or null at the end (with
+// `failure` 0) or when reading failed (with `failure` the errno).
+using NextDirectoryEntry = std::function<const char*(int& failure)>;
+// The profile names among the entries, sorted. A failed read is not the end of the directory:
+// it returns false with `error` said, and `names` untouched, rather than a short list.
+bool profile_names_in(const NextDirectoryEntry& next, std::vector<std::string>& names,
+                      std::string& error);
 
 // The profile directory beside the settings file ("profiles" in its directory), empty when the
 // settings file has no path.

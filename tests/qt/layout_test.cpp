@@ -18,6 +18,7 @@
 #include "qt/main_window.h"
 #include "qt/notice.h"
 #include "qt/pictures.h"
+#include "qt/qstring_text.h"
 #include "qt/widgets.h"
 #include "res/dialog_templates.h"
 #include "template_metrics.h"
@@ -29,7 +30,7 @@ namespace vantrel::test {
 namespace {
 
 QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return qt::to_qstring(text);
 }
 
 // Whether a widget is what the template's kind asks for.

@@ -5,11 +5,12 @@
 #include <QFontMetrics>
 #include <QString>
 
+#include "qt/qstring_text.h"
+
 namespace vantrel::test {
 
 DialogBaseUnits expected_units(const res::DialogTemplate& dialog) {
-    QFont font(QString::fromUtf8(dialog.font_face.data(),
-                                 static_cast<qsizetype>(dialog.font_face.size())));
+    QFont font(qt::to_qstring(dialog.font_face));
     font.setPointSize(dialog.font_points);
     const QFontMetrics metrics(font);
     const int letters = metrics.horizontalAdvance(
