@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Cross-compiling the Linux programs and their tests for 32-bit x86 with Debian's i686 compiler,
 # against Debian 12's i386 libraries unpacked into a folder (scripts/i386-sysroot.sh), and running
 # what is built under QEMU's user-mode emulator. The code is for the Pentium II and later: i686

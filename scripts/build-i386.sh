@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Configures and builds the i686 tree: the programs and the tests with Qt 5, x87 floating point
 # and no SSE, cross-compiled against the i386 libraries scripts/i386-sysroot.sh unpacked.
 #   build-i386.sh BUILD-DIR SYSROOT [extra cmake options...]

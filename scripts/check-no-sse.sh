@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Scans the disassembly of every object file the project compiled in an i686 build tree for SSE
 # instructions of any generation: an XMM or MMX register, or one of the SSE instructions that
 # name none (fences, cache control, non-temporal stores, prefetches, MXCSR). QEMU's Pentium III

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fetches Debian 12's i386 libraries the i686 build links against and runs with (Qt 5, GoogleTest
 # and everything they need) and unpacks them into a folder, without touching the machine's own
 # apt setup: apt runs on a private i386 index in the cache folder.

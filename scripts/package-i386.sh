@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the i386 Debian package on an amd64 Debian 12 machine and checks what can be checked
 # there: vantrel_VERSION_i386.deb in build-deb-i386/, both programs built for i686 with x87
 # floating point and no SSE, the window on Qt 5 (Debian 12's i386 Qt 6 requires SSE2), `Depends`

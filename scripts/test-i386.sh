@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The i686 build and its tests, on an amd64 machine: Debian 12's i386 libraries fetched into a
 # cache folder, the programs and every test cross-built with x87 floating point and no SSE, the
 # unit and window tests run under QEMU's Pentium III model, the programs and the unit tests again
