@@ -14,7 +14,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${VANTREL_I386_CACHE:-$root/build-i386-cache}"
 
 "$root/scripts/setup-deps.sh" i386 || exit 1
-"$root/scripts/i386-sysroot.sh" "$cache" || exit 1
+"$root/scripts/i386-sysroot.sh" "$cache" || exit $?
 sysroot="$cache/sysroot"
 
 version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"

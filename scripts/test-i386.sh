@@ -42,6 +42,10 @@ stage "Fetching Debian 12's i386 libraries"
 "$root/scripts/i386-sysroot.sh" "$cache"
 status=$?
 result $status "fetching the i386 libraries"
+if [ $status -eq 75 ]; then
+    echo "i386: $passed stages passed, $failed failed"
+    exit 75
+fi
 [ $status -eq 0 ] || finish
 
 stage "Cross-building for i686 (Qt 5, x87, no SSE)"
