@@ -8,8 +8,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$1"
 sysroot="$(cd "$2" && pwd)"
 shift 2
+mkdir -p "$build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-linux-gnu.cmake" -DVANTREL_I386_SYSROOT="$sysroot" \
-    -DVANTREL_QT=5 "$@" >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log" >&2; exit 1; }
+    -DVANTREL_QT=5 "$@" >"$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j2
