@@ -101,9 +101,10 @@ std::string held_writes_text(std::string_view heading, const std::vector<HeldWri
         const bool block = write.transfer == TransferFailure::Transfer::BlockWrite;
         std::string meaning = write_meaning(write);
         if (block) {
-            meaning += (meaning.empty() ? "" : " ") + std::string("(REG00-") +
-                       register_name(static_cast<std::uint8_t>(write.count - 1)) +
-                       " sent, the others as read)";
+            // Appended: GCC 12 at -O3 warns (-Wrestrict) on a chain of + with temporaries.
+            meaning += meaning.empty() ? "(REG00-" : " (REG00-";
+            meaning += register_name(static_cast<std::uint8_t>(write.count - 1));
+            meaning += " sent, the others as read)";
         }
         if (write.before == write.after) {
             meaning += meaning.empty() ? "no change" : "; no change";

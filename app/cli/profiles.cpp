@@ -144,8 +144,11 @@ bool profile_names_in(const NextDirectoryEntry& next, std::vector<std::string>& 
 }
 
 std::string profile_name_refusal(std::string_view name) {
-    return "\"" + std::string(name) +
-           "\" is not a profile name: 1 to 64 of A-Z a-z 0-9 . _ -, not starting with a dot";
+    // Appended: GCC 12 at -O3 warns (-Wrestrict) on "literal" + a temporary string.
+    std::string text = "\"";
+    text += name;
+    text += "\" is not a profile name: 1 to 64 of A-Z a-z 0-9 . _ -, not starting with a dot";
+    return text;
 }
 
 std::string profile_directory(const std::string& settings_path) {

@@ -113,7 +113,8 @@ int CtlRunner::run(std::vector<std::string> args) {
         env.file_calls = file_calls;
     }
     if (platform_paths) {
-        const cli::CtlEnvironment defaults{console, terminal, real_time, nullptr, nullptr, nullptr};
+        const cli::CtlEnvironment defaults{console, terminal, real_time, nullptr,
+                                           nullptr, nullptr,  nullptr,   nullptr};
         env.default_settings_path = [] { return platform::default_settings_path(); };
         env.simulated_settings_path = defaults.simulated_settings_path;
         env.simulated_state_dir = defaults.simulated_state_dir;
