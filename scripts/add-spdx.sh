@@ -29,7 +29,7 @@ TAG = "SPDX-License-Identifier:"
 
 # Files that carry no line: the licence itself, documents, binaries and the fuzzers' inputs.
 EXEMPT = ["COPYING", "*.md", "*.png", "*.ico", "*.bin", "tests/fuzz/corpus/*", "debian/changelog",
-          "debian/copyright", "debian/source/format", "debian/README.Debian",
+          "debian/copyright", "debian/source/format", "debian/README.Debian", "dist/static/README",
           "dist/windows/README.TXT"]
 
 # (patterns, comment opener, closer); the first rule that matches a path applies.

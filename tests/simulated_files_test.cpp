@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, SimulatedBoardFiles, ::testing::Values(
     SimulatedCase{"SaveProfile", {}, kSaveProfile, 0, {kProfile}, {}, "saved the chip's settings"},
     SimulatedCase{"Load", {kSave}, {"load"}, 0, {kSettings}, {}, "CPU external"},
     SimulatedCase{"LoadProfile", {kSaveProfile}, {"load", "--profile", "p"}, 0, {kProfile}, {}, "CPU external"},
-    SimulatedCase{"LoadWithoutSettings", {}, {"load"}, 1, {}, {}, "Settings Data Crushed!"},
+    SimulatedCase{"LoadWithoutSettings", {}, {"load"}, 2, {}, {}, "Settings Data Crushed!"},
     SimulatedCase{"BootLoad", {kSave}, {"load", "--at-boot"}, 0, {"state/vantrel/simulated"}, {}, "CPU external"},
     SimulatedCase{"FailedBootLoad", {kSave}, kFailedBootLoad, 1, {kGuard}, {}, "Cannot Change Some Clock Settings!"},
     SimulatedCase{"GuardedBootLoad", {kSave, kFailedBootLoad}, {"load", "--at-boot"}, 3, {kGuard}, {}, "is still there"},

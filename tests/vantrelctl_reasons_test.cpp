@@ -35,14 +35,16 @@ std::string replaced(std::string text, const std::string& marker, const std::str
 // Saves the default board's settings, then changes one value of the file.
 void save_with(CtlRunner& ctl, const char* name, std::uint32_t value) {
     ASSERT_EQ(ctl.run({kInstant, "save"}), 0) << ctl.console.err();
-    platform::RegFileRegistry registry(ctl.settings_path());
+    platform::RegFileRegistry registry(ctl.simulated_settings_path());
     RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
     ASSERT_NE(key, nullptr);
     ASSERT_TRUE(key->set_dword(name, value));
 }
 
 void write_settings(CtlRunner& ctl, const std::string& text) {
-    test::write_file(ctl.settings_path(), text);
+    std::filesystem::create_directories(
+        std::filesystem::path(ctl.simulated_settings_path()).parent_path());
+    test::write_file(ctl.simulated_settings_path(), text);
 }
 
 struct BadRequest {
@@ -75,7 +77,7 @@ TEST_P(CtlBadRequest, MessageReasonAndStatus) {
     }
     std::vector<std::string> after;
     for (const std::string& line : row.after) {
-        after.push_back(replaced(line, "{path}", ctl.settings_path()));
+        after.push_back(replaced(line, "{path}", ctl.simulated_settings_path()));
     }
     EXPECT_EQ(lines, after);
 }
@@ -170,7 +172,7 @@ class CtlFiles : public ::testing::TestWithParam<FilesCase> {};
 TEST_P(CtlFiles, OnlyTheDefaultDirectoryAndOnlyOnSuccess) {
     const FilesCase& row = GetParam();
     CtlRunner ctl;
-    ctl.settings_name = "config/vantrel/settings.reg";
+    ctl.simulated_settings_name = "config/vantrel/settings.reg";
     std::vector<std::string> args;
     for (const std::string& arg : row.args) {
         args.push_back(replaced(arg, "{dir}", ctl.dir.path()));
@@ -194,7 +196,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, CtlFiles, ::testing::Values(
               "vantrelctl: saved the chip's settings as the profile fast, {dir}/config/vantrel/profiles/fast.reg"},
     FilesCase{"SaveWithoutAChip", {kInstant + ",fault=device-error:block-read", "save"}, 1, {},
               "vantrelctl: the chip did not acknowledge the block read (SMBus device error)"},
-    FilesCase{"FailedApply", {kInstant + ",fault=timeout:word-write:reg=17", "set", "--cpu-ext", "150"}, 1, {},
+    // A change that fails once under way leaves only the settings from before it, for an undo.
+    FilesCase{"FailedApply", {kInstant + ",fault=timeout:word-write:reg=17", "set", "--cpu-ext", "150"}, 1,
+              {"config", "config/vantrel", "config/vantrel/profiles", "config/vantrel/profiles/previous.reg"},
               "vantrelctl: the new N and M were not latched, so the chip still runs " + kStillRuns133},
     FilesCase{"NamedDirectoryMissing", {kInstant, "save", "--settings", "{dir}/missing/s.reg"}, 2, {},
               "vantrelctl: --settings {dir}/missing/s.reg: the directory {dir}/missing does not exist; it is not created for a file named with --settings"},

@@ -363,8 +363,8 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
     CtlRunner ctl;
     if (row.saved_on != nullptr) {
         ASSERT_EQ(ctl.run({kInstant + "," + row.saved_on, "save"}), 0) << ctl.console.err();
-        EXPECT_EQ(ctl.console.err(),
-                  "vantrelctl: saved the chip's settings to " + ctl.settings_path() + "\n");
+        EXPECT_EQ(ctl.console.err(), "vantrelctl: saved the chip's settings to " +
+                                         ctl.simulated_settings_path() + "\n");
         // The file holds the chip's registers, as the Linux program reads them.
         // A simulated board's settings file is its own.
         platform::RegFileRegistry registry(ctl.simulated_settings_path());
@@ -375,6 +375,9 @@ TEST_P(CtlSaveLoad, TheButtonsOnTheSettingsFile) {
         EXPECT_EQ(reg11, ctl.chip_registers[REG11]);
     }
     CtlRunner load;
+    // A directory named with --settings must be there, whether or not the file is.
+    std::filesystem::create_directories(
+        std::filesystem::path(ctl.simulated_settings_path()).parent_path());
     EXPECT_EQ(load.run({kInstant + "," + row.loaded_on, "load", "--settings",
                         ctl.simulated_settings_path(), "--no-verify"}),
               row.status);
@@ -399,14 +402,14 @@ INSTANTIATE_TEST_SUITE_P(Sets, CtlSaveLoad, ::testing::Values(
 TEST(CtlSaveLoad, NoSettingsFileIsSaid) {
     CtlRunner ctl;
     // The settings file cannot be used: a directory stands where it should be.
-    std::filesystem::create_directory(ctl.settings_path());
+    std::filesystem::create_directories(ctl.simulated_settings_path());
     const std::string reason =
-        "vantrelctl: settings file " + ctl.settings_path() + ": it is not a regular file";
+        "vantrelctl: settings file " + ctl.simulated_settings_path() + ": it is not a regular file";
     EXPECT_EQ(ctl.run({kInstant, "save"}), 1);
     EXPECT_EQ(ctl.messages(), std::vector<std::string>{"Cannot Save Settings!"});
     EXPECT_EQ(ctl.err_lines().at(1), reason);
     CtlRunner load;
-    EXPECT_EQ(load.run({kInstant, "load", "--settings", ctl.settings_path()}), 1);
+    EXPECT_EQ(load.run({kInstant, "load", "--settings", ctl.simulated_settings_path()}), 1);
     EXPECT_EQ(load.messages(), std::vector<std::string>{"Cannot Load Settings!"});
     EXPECT_EQ(load.err_lines().at(1), reason);
 }
@@ -454,6 +457,8 @@ TEST_P(CtlBothBuses, SameResultOverTheKernelAndThePorts) {
         if (std::find(args.begin(), args.end(), "load") != args.end()) {
             // Settings saved over the ports on another board, in the simulated board's file.
             CtlRunner saver;
+            std::filesystem::create_directories(
+                std::filesystem::path(ctl.simulated_settings_path()).parent_path());
             ASSERT_EQ(saver.run({kInstant + ",n=149,spread=on,depth=3", "save", "--settings",
                                  ctl.simulated_settings_path()}),
                       0);

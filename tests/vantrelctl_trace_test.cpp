@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -300,15 +301,15 @@ TEST(Undo, PutsTheChipBackAsItWas) {
         << ctl.console.err();
     const std::vector<std::uint8_t> changed = applied(ctl.chip_registers);
     ASSERT_NE(changed, before);
-    const std::string previous = ctl.dir / "profiles/previous.reg";
+    const std::string previous = ctl.dir / "simulated/profiles/previous.reg";
     ASSERT_TRUE(exists(previous));
-    EXPECT_FALSE(exists(ctl.dir / "profiles/previous.1.reg"));
+    EXPECT_FALSE(exists(ctl.dir / "simulated/profiles/previous.1.reg"));
 
     // A dump alone: any other option would change the registers it gives.
     ASSERT_EQ(ctl.run({kInstant + ",dump=" + dump_file(ctl, "changed.txt"), "undo"}), 0)
         << ctl.console.err();
     EXPECT_EQ(applied(ctl.chip_registers), before);
-    EXPECT_TRUE(exists(ctl.dir / "profiles/previous.1.reg"));
+    EXPECT_TRUE(exists(ctl.dir / "simulated/profiles/previous.1.reg"));
 
     ASSERT_EQ(ctl.run({kInstant + ",dump=" + dump_file(ctl, "undone.txt"), "undo"}), 0)
         << ctl.console.err();
@@ -334,7 +335,7 @@ TEST_P(UndoKept, OnlyBeforeAChangeIsSent) {
     std::vector<std::string> args = {kInstant};
     args.insert(args.end(), row.args.begin(), row.args.end());
     EXPECT_EQ(ctl.run(args), row.status) << ctl.console.err();
-    EXPECT_EQ(exists(ctl.dir / "profiles/previous.reg"), row.kept);
+    EXPECT_EQ(exists(ctl.dir / "simulated/profiles/previous.reg"), row.kept);
 }
 
 // clang-format off
@@ -353,7 +354,8 @@ INSTANTIATE_TEST_SUITE_P(Commands, UndoKept, ::testing::Values(
 // A change whose settings cannot be kept for an undo is not made: nothing reaches the chip.
 TEST(Undo, NoChangeWithoutTheBackup) {
     CtlRunner ctl;
-    std::ofstream(ctl.dir / "profiles") << "not a directory\n";
+    std::filesystem::create_directories(ctl.dir / "simulated");
+    std::ofstream(ctl.dir / "simulated/profiles") << "not a directory\n";
     EXPECT_EQ(ctl.run({kInstant, "set", "--cpu-ext", "140"}), 1);
     EXPECT_EQ(ctl.workflows(), 0u);
     EXPECT_NE(ctl.console.err().find("not changing the clock: the chip's settings could not be "
@@ -415,13 +417,13 @@ INSTANTIATE_TEST_SUITE_P(Requests, ApplyBackup, ::testing::Values(
 // profiles --json: every readable profile as an object, the same clocks as the lines show.
 TEST(ProfilesJson, SameProfilesAsTheLines) {
     CtlRunner ctl;
-    ASSERT_EQ(ctl.run({"profiles", "--json"}), 0);
+    ASSERT_EQ(ctl.run({kInstant, "profiles", "--json"}), 0);
     EXPECT_EQ(ctl.console.out(), "{\n  \"profiles\": []\n}\n");
     ASSERT_EQ(ctl.run({kInstant, "save", "--profile", "base"}), 0);
     ASSERT_EQ(ctl.run({kInstant + ",dividers=4/3,spread=on,model=5", "save", "--profile", "fast"}),
               0);
     ctl.console.clear();
-    ASSERT_EQ(ctl.run({"profiles", "--json"}), 0) << ctl.console.err();
+    ASSERT_EQ(ctl.run({kInstant, "profiles", "--json"}), 0) << ctl.console.err();
     EXPECT_EQ(
         ctl.console.out(),
         "{\n  \"profiles\": [\n"

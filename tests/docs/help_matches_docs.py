@@ -112,7 +112,7 @@ def man_exit_statuses(man):
     section = re.search(r"^\.SH EXIT STATUS$(.*?)^\.SH ", man, re.M | re.S)
     if not section:
         return {}
-    entries = re.findall(r"^\\fB(\d+)\\fR(\+\\fIN\\fR)?\n\.RS 4\n(.*?)^\.RE", section.group(1),
+    entries = re.findall(r"^\\fB(\d+)\\fR(\+(?:\\fIN\\fR|_N_))?\n\.RS 4\n(.*?)^\.RE", section.group(1),
                          re.M | re.S)
     return {int(status) if not signal else status + "+N": words(text)
             for status, signal, text in entries}

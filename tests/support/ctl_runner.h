@@ -13,8 +13,8 @@
 #include "app/cli/vantrelctl.h"
 #include "platform/linux/durable_file.h"
 #include "sim/faults.h"
-#include "sim/sim_stop_signals.h"
 #include "sim/sim_board.h"
+#include "sim/sim_stop_signals.h"
 #include "support/fake_console.h"
 #include "support/temp_dir.h"
 
@@ -99,7 +99,9 @@ class CtlRunner {
     std::string settings_name = "settings.reg";
     std::string settings_path() const { return dir / settings_name; }
     std::string state_dir() const { return dir / "state"; }
-    std::string simulated_settings_path() const { return dir / "simulated/settings.reg"; }
+    // A simulated board's settings file when --settings names none, inside `dir`.
+    std::string simulated_settings_name = "simulated/settings.reg";
+    std::string simulated_settings_path() const { return dir / simulated_settings_name; }
     std::string simulated_state_dir() const { return dir / "simulated-state"; }
     // The lines on standard error, one by one.
     std::vector<std::string> err_lines() const;
