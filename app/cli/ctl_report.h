@@ -40,4 +40,7 @@ std::string failed_json(DialogSession& session);
 // could not be entered or left (the registers read are printed even so).
 bool dump_registers(DialogSession& session, Console& console);
 
+// Text as a JSON string, quoted, with quotes, backslashes and control characters escaped.
+std::string json_string(const std::string& text);
+
 }  // namespace vantrel::cli

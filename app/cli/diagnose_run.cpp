@@ -34,6 +34,8 @@ const char* verdict_name(Verdict verdict) {
     return "";
 }
 
+}  // namespace
+
 std::string json_string(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -50,8 +52,6 @@ std::string json_string(const std::string& text) {
     }
     return out + "\"";
 }
-
-}  // namespace
 
 GuardFact read_guard_fact(const std::string& state_dir) {
     platform::FileBootGuard guard(state_dir.empty() ? platform::kDefaultStateDir : state_dir);

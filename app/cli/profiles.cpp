@@ -86,29 +86,13 @@ std::string profile_line(const std::string& name, const StoredSettings& stored) 
         double{mhz_3v66(clock)}, spread_on ? "on" : "off", depth, model);
 }
 
-// Text as a JSON string.
-std::string json_text(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += format("\\u%04x", unsigned{static_cast<unsigned char>(c)});
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // The same as a JSON object, in the keys of show --json.
 std::string profile_json(const std::string& name, const StoredSettings& stored) {
     const auto [clock, spread_on, depth, model] = profile_clocks(stored);
     return format(
         "{\"name\": %s, \"clocks_mhz\": {\"cpu_ext\": %.3f, \"pci\": %.3f, \"sdram\": %.3f, "
         "\"3v66\": %.3f}, \"spread\": {\"enabled\": %s, \"depth\": %u, \"model\": %u}}",
-        json_text(name).c_str(), double{clock.cpu_ext_mhz}, double{clock.pci_mhz},
+        json_string(name).c_str(), double{clock.cpu_ext_mhz}, double{clock.pci_mhz},
         double{sdram_mhz(clock)}, double{mhz_3v66(clock)}, spread_on ? "true" : "false", depth,
         model);
 }
