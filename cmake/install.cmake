@@ -146,7 +146,7 @@ if(VANTREL_SCDOC AND Python3_Interpreter_FOUND)
                      --bash ${VANTREL_DIST}/completions/vantrelctl.bash
                      --zsh ${VANTREL_DIST}/completions/_vantrelctl
                      --fish ${VANTREL_DIST}/completions/vantrelctl.fish
-                     --exit-constants ${PROJECT_SOURCE_DIR}/app/cli/vantrelctl.h
+                     --exit-constants ${PROJECT_SOURCE_DIR}/ctl/vantrelctl.h
                      --readme ${PROJECT_SOURCE_DIR}/docs/simulated-board.md)
     if(TARGET vantrel)
       add_test(NAME Docs.VantrelHelpMatchesManPage

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/cli/previous_profile.h"
 #include "app/core/setup_app.h"
+#include "ctl/previous_profile.h"
 #include "platform/linux/reg_file_registry.h"
 #include "platform/linux/settings_path.h"
 #include "qt/main_window.h"

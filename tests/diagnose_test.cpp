@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "app/cli/diagnose.h"
-#include "app/cli/vantrelctl.h"
+#include "ctl/diagnose.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/instance_lock.h"
 #include "support/fake_console.h"
 #include "support/fake_port_access.h"

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli/dry_run_report.h"
 #include "clockgen/registers.h"
+#include "ctl/dry_run_report.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/diagnose.h"
+#include "ctl/diagnose.h"
 #include "platform/linux/file_boot_guard.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli/profiles.h"
+#include "ctl/profiles.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/vantrelctl.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/reg_file_registry.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"

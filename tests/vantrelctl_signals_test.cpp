@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/failure_text.h"
 #include "clockgen/registers.h"
+#include "ctl/failure_text.h"
 #include "platform/linux/file_boot_guard.h"
 #include "platform/linux/posix_stop_signals.h"
 #include "support/ctl_runner.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/ctl_command.h"
 #include "clockgen/registers.h"
+#include "ctl/ctl_command.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/resource_ids.h"
 #include "sim/board_options.h"

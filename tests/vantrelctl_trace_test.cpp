@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/bus_watch.h"
-#include "app/cli/failure_text.h"
 #include "bus/register_dump.h"
 #include "clockgen/clock_chip.h"
 #include "clockgen/registers.h"
+#include "ctl/bus_watch.h"
+#include "ctl/failure_text.h"
 #include "platform/linux/i2c_dev_bus.h"
 #include "sim/fault_grammar.h"
 #include "sim/linux/sim_i2c_dev.h"

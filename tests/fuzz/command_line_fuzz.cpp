@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/ctl_command.h"
+#include "ctl/ctl_command.h"
 #include "qt/command_line.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "win32/command_line.h"

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli/terminal.h"
-#include "app/cli/vantrelctl.h"
+#include "ctl/terminal.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/durable_file.h"
 #include "sim/faults.h"
 #include "sim/sim_board.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/console.h"
+#include "ctl/console.h"
 
 namespace vantrel::test {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/previous_profile.h"
+#include "ctl/previous_profile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/cli/profiles.h"
+#include "ctl/profiles.h"
 #include "platform/linux/reg_file_registry.h"
 #include "ui/settings_store.h"
 

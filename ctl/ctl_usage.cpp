@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include <string>
 
-#include "app/cli/ctl_command.h"
-#include "app/cli/reason_text.h"
-#include "app/cli/vantrelctl.h"
+#include "ctl/ctl_command.h"
+#include "ctl/reason_text.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/file_boot_guard.h"
 #include "sim/board_options.h"
 

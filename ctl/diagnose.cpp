@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/diagnose.h"
+#include "ctl/diagnose.h"
 
 #include <algorithm>
 #include <cstdio>

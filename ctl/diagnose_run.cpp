@@ -4,11 +4,11 @@
 
 #include <sys/stat.h>
 
-#include "app/cli/ctl_report.h"
-#include "app/cli/diagnose.h"
-#include "app/cli/failure_text.h"
-#include "app/cli/vantrelctl.h"
 #include "clockgen/registers.h"
+#include "ctl/ctl_report.h"
+#include "ctl/diagnose.h"
+#include "ctl/failure_text.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
 #include "ui/registry.h"

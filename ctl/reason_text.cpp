@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/reason_text.h"
+#include "ctl/reason_text.h"
 
 #include <cinttypes>
 
-#include "app/cli/ctl_report.h"
 #include "clockgen/register_codec.h"
 #include "clockgen/registers.h"
+#include "ctl/ctl_report.h"
 #include "ui/group_delay_names.h"
 
 namespace vantrel::cli {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/console.h"
-#include "app/cli/ctl_command.h"
-#include "app/cli/dialog_session.h"
-#include "app/cli/terminal.h"
 #include "app/core/stop_signals.h"
 #include "clockgen/registers.h"
+#include "ctl/console.h"
+#include "ctl/ctl_command.h"
+#include "ctl/dialog_session.h"
+#include "ctl/terminal.h"
 #include "res/resource_ids.h"
 #include "ui/apply_workflow.h"
 

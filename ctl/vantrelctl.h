@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/console.h"
-#include "app/cli/terminal.h"
 #include "app/core/stop_signals.h"
 #include "bus/sleeper.h"
+#include "ctl/console.h"
+#include "ctl/terminal.h"
 #include "platform/linux/bus_choice.h"
 #include "platform/linux/durable_file.h"
 #include "platform/linux/settings_path.h"

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/ctl_report.h"
+#include "ctl/ctl_report.h"
 
 #include <cstdint>
 
-#include "app/cli/failure_text.h"
-#include "app/cli/reason_text.h"
 #include "bus/ascii_text.h"
 #include "bus/register_dump.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/registers.h"
+#include "ctl/failure_text.h"
+#include "ctl/reason_text.h"
 #include "res/resource_ids.h"
 #include "ui/group_delay_names.h"
 

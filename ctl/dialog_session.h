@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/console.h"
-#include "app/cli/reason_text.h"
 #include "app/core/program_records.h"
 #include "bus/dry_run_transfers.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_host.h"
 #include "clockgen/clock_state.h"
 #include "cpu/cpu_info.h"
+#include "ctl/console.h"
+#include "ctl/reason_text.h"
 #include "ui/cpu_speed_meter.h"
 #include "ui/dialog_window.h"
 #include "ui/hidden_dialog_window.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/ctl_safety.h"
+#include "ctl/ctl_safety.h"
 
 #include <cmath>
 
-#include "app/cli/ctl_report.h"
 #include "bus/ascii_text.h"
 #include "clockgen/register_codec.h"
+#include "ctl/ctl_report.h"
 #include "ui/dialog_controls.h"
 
 namespace vantrel::cli {

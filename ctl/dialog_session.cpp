@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/dialog_session.h"
+#include "ctl/dialog_session.h"
 
-#include "app/cli/ctl_report.h"
-#include "app/cli/failure_text.h"
 #include "clockgen/clock_chip.h"
+#include "ctl/ctl_report.h"
+#include "ctl/failure_text.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/console.h"
 #include "bus/bus_observer.h"
+#include "ctl/console.h"
 
 namespace vantrel::cli {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/failure_text.h"
+#include "ctl/failure_text.h"
 
 #include <cstdio>
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/console.h"
-#include "app/cli/terminal.h"
-#include "app/cli/vantrelctl.h"
+#include "ctl/console.h"
+#include "ctl/terminal.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/posix_stop_signals.h"
 #include "platform/linux/real_sleeper.h"
 #include "platform/linux/settings_path.h"

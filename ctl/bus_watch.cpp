@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/bus_watch.h"
+#include "ctl/bus_watch.h"
 
-#include "app/cli/ctl_report.h"
-#include "app/cli/failure_text.h"
+#include "ctl/ctl_report.h"
+#include "ctl/failure_text.h"
 #include "platform/linux/i2c_dev_bus.h"
 
 namespace vantrel::cli {

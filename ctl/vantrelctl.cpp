@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/vantrelctl.h"
+#include "ctl/vantrelctl.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,16 +10,16 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/bus_watch.h"
-#include "app/cli/ctl_command.h"
-#include "app/cli/ctl_report.h"
-#include "app/cli/ctl_safety.h"
-#include "app/cli/diagnose.h"
-#include "app/cli/dialog_session.h"
-#include "app/cli/dry_run_report.h"
-#include "app/cli/previous_profile.h"
-#include "app/cli/profiles.h"
 #include "clockgen/registers.h"
+#include "ctl/bus_watch.h"
+#include "ctl/ctl_command.h"
+#include "ctl/ctl_report.h"
+#include "ctl/ctl_safety.h"
+#include "ctl/diagnose.h"
+#include "ctl/dialog_session.h"
+#include "ctl/dry_run_report.h"
+#include "ctl/previous_profile.h"
+#include "ctl/profiles.h"
 #include "platform/linux/file_boot_guard.h"
 #include "platform/linux/reg_file_registry.h"
 #include "res/dialog_templates.h"

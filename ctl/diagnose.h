@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/console.h"
-#include "app/cli/ctl_command.h"
+#include "ctl/console.h"
+#include "ctl/ctl_command.h"
 #include "platform/linux/access_facts.h"
 
 namespace vantrel::cli {

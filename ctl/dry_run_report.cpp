@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/dry_run_report.h"
+#include "ctl/dry_run_report.h"
 
 #include <cstdint>
 
-#include "app/cli/ctl_report.h"
-#include "app/cli/failure_text.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/register_codec.h"
 #include "clockgen/registers.h"
+#include "ctl/ctl_report.h"
+#include "ctl/failure_text.h"
 #include "ui/group_delay_names.h"
 
 namespace vantrel::cli {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/ctl_command.h"
+#include "ctl/ctl_command.h"
 
 #include <string_view>
 #include <vector>
 
-#include "app/cli/previous_profile.h"
-#include "app/cli/profiles.h"
 #include "bus/ascii_text.h"
+#include "ctl/previous_profile.h"
+#include "ctl/profiles.h"
 #include "platform/linux/file_boot_guard.h"
 #include "ui/group_delay_names.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/console.h"
+#include "ctl/console.h"
 
 #include <unistd.h>
 

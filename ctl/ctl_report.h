@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/console.h"
-#include "app/cli/dialog_session.h"
+#include "ctl/console.h"
+#include "ctl/dialog_session.h"
 
 namespace vantrel::cli {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/profiles.h"
+#include "ctl/profiles.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli/ctl_report.h"
-#include "app/cli/vantrelctl.h"
 #include "clockgen/frequency_model.h"
 #include "clockgen/register_codec.h"
 #include "clockgen/registers.h"
+#include "ctl/ctl_report.h"
+#include "ctl/vantrelctl.h"
 #include "platform/linux/reg_file_registry.h"
 #include "ui/settings_store.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/console.h"
+#include "ctl/console.h"
 
 namespace vantrel::cli {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/cli/terminal.h"
+#include "ctl/terminal.h"
 
 #include <poll.h>
 #include <unistd.h>
