@@ -3,7 +3,7 @@
 
 #include "ctl/ctl_report.h"
 #include "ctl/failure_text.h"
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 
 namespace vantrel::cli {
 

@@ -7,7 +7,7 @@
 
 #include "ctl/console.h"
 #include "ctl/ctl_command.h"
-#include "platform/linux/access_facts.h"
+#include "platform/linux/access/access_facts.h"
 
 namespace vantrel::cli {
 

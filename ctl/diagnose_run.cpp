@@ -10,7 +10,7 @@
 #include "ctl/failure_text.h"
 #include "ctl/vantrelctl.h"
 #include "platform/linux/file_boot_guard.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "ui/registry.h"
 
 namespace vantrel::cli {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 
 namespace vantrel::cli {
 

@@ -8,7 +8,7 @@
 #include "ctl/vantrelctl.h"
 #include "platform/linux/posix_stop_signals.h"
 #include "platform/linux/real_sleeper.h"
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/settings_path.h"
 #include "platform/linux/this_machine.h"
 
 int main(int argc, char** argv) {

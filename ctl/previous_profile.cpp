@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "ctl/profiles.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "ui/settings_store.h"
 
 namespace vantrel::cli {

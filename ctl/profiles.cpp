@@ -16,7 +16,7 @@
 #include "clockgen/registers.h"
 #include "ctl/ctl_report.h"
 #include "ctl/vantrelctl.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "ui/settings_store.h"
 
 namespace vantrel::cli {

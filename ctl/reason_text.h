@@ -7,7 +7,7 @@
 #include "bus/smbus_transfers.h"
 #include "clockgen/clock_state.h"
 #include "clockgen/frequency_model.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "ui/apply_workflow.h"
 #include "ui/settings_store.h"
 

@@ -21,7 +21,7 @@
 #include "ctl/previous_profile.h"
 #include "ctl/profiles.h"
 #include "platform/linux/file_boot_guard.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "res/dialog_templates.h"
 #include "res/version_info.h"
 #include "sim/board_options.h"

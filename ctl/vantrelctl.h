@@ -13,7 +13,7 @@
 #include "ctl/terminal.h"
 #include "platform/linux/bus_choice.h"
 #include "platform/linux/durable_file.h"
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/settings_path.h"
 #include "sim/sim_board.h"
 #include "ui/machine.h"
 

@@ -16,8 +16,8 @@
 
 #include "app/core/setup_app.h"
 #include "ctl/previous_profile.h"
-#include "platform/linux/reg_file_registry.h"
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/reg_file_registry.h"
+#include "platform/linux/settings/settings_path.h"
 #include "qt/main_window.h"
 #include "qt/messages.h"
 #include "qt/notice.h"

@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/linux/hardware_access.h"
+#include "platform/linux/access/hardware_access.h"
 #include "support/fake_port_access.h"
 #include "support/param_name.h"
 #include "support/temp_dir.h"

@@ -7,7 +7,7 @@
 
 #include "clockgen/registers.h"
 #include "platform/linux/bus_choice.h"
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 #include "sim/linux/sim_i2c_dev.h"
 #include "sim/linux/sim_sysfs.h"
 #include "sim/sim_clock_chip.h"

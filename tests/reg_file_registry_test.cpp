@@ -13,8 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/linux/reg_file_registry.h"
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/reg_file_registry.h"
+#include "platform/linux/settings/settings_path.h"
 #include "support/param_name.h"
 #include "support/temp_dir.h"
 

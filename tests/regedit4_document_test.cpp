@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/regedit4_document.h"
+#include "platform/linux/settings/regedit4_document.h"
 
 #include <gtest/gtest.h>
 

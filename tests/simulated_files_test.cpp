@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/settings_path.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"
 

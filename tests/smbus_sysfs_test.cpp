@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "bus/smbus_controller.h"
-#include "platform/linux/smbus_sysfs.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 #include "support/param_name.h"
 #include "support/sysfs_tree.h"
 

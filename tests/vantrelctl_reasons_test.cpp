@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ctl/vantrelctl.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "support/ctl_runner.h"
 #include "support/param_name.h"
 #include "ui/registry.h"

@@ -9,7 +9,7 @@
 
 #include "clockgen/registers.h"
 #include "ctl/ctl_command.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "res/resource_ids.h"
 #include "sim/board_options.h"
 #include "sim/sim_board.h"

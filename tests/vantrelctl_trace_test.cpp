@@ -16,7 +16,7 @@
 #include "clockgen/registers.h"
 #include "ctl/bus_watch.h"
 #include "ctl/failure_text.h"
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 #include "sim/fault_grammar.h"
 #include "sim/linux/sim_i2c_dev.h"
 #include "sim/linux/sim_sysfs.h"

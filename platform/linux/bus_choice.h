@@ -9,9 +9,9 @@
 #include "bus/sleeper.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_transfers.h"
-#include "platform/linux/i2c_dev_bus.h"
-#include "platform/linux/i2c_dev_system.h"
-#include "platform/linux/smbus_sysfs.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 
 namespace vantrel::platform {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/linux/this_machine.h"
 
-#include "platform/linux/hardware_access.h"
-#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/access/hardware_access.h"
+#include "platform/linux/access/privilege_drop.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 #include "platform/linux/linux_port_io.h"
 #include "platform/linux/linux_timing.h"
-#include "platform/linux/privilege_drop.h"
 #include "platform/linux/real_sleeper.h"
-#include "platform/linux/smbus_sysfs.h"
 #include "platform/x86/native_cpu.h"
 
 namespace vantrel::platform {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bus/smbus_transfers.h"
-#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
 #include "sim/fault_matcher.h"
 #include "sim/faults.h"
 #include "sim/smbus_device.h"

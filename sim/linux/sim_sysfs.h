@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/linux/smbus_sysfs.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 
 namespace vantrel::sim {
 

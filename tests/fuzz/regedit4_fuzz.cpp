@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/regedit4_document.h"
+#include "platform/linux/settings/regedit4_document.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
 #include "sim/linux/sim_i2c_dev.h"
 #include "support/i2c_node_steps.h"
 

@@ -11,7 +11,7 @@
 
 #include "app/core/setup_app.h"
 #include "modal_user.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "qt/notice.h"
 #include "qt/program.h"
 #include "res/resource_ids.h"

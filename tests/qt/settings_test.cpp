@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "modal_user.h"
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 #include "res/resource_ids.h"
 #include "table_rows.h"
 #include "test_classes.h"

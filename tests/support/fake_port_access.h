@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/access/privilege_drop.h"
 #include "platform/linux/linux_port_io.h"
-#include "platform/linux/privilege_drop.h"
 
 namespace vantrel::test {
 

@@ -10,7 +10,7 @@
 
 #include "bus/smbus_controller.h"
 #include "bus/smbus_transfers.h"
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 #include "sim/linux/sim_i2c_dev.h"
 #include "sim/sim_time.h"
 

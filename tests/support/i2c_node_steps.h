@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
 #include "sim/smbus_device.h"
 
 namespace vantrel::test {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/privilege_drop.h"
+#include "platform/linux/access/privilege_drop.h"
 
 namespace vantrel::platform {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/access/port_access_checks.h"
+#include "platform/linux/access/privilege_drop.h"
 #include "platform/linux/instance_lock.h"
-#include "platform/linux/kernel_config.h"
+#include "platform/linux/kernel/kernel_config.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 #include "platform/linux/linux_port_io.h"
-#include "platform/linux/port_access_checks.h"
-#include "platform/linux/privilege_drop.h"
-#include "platform/linux/smbus_sysfs.h"
 
 namespace vantrel::platform {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/hardware_access.h"
+#include "platform/linux/access/hardware_access.h"
 
 namespace vantrel::platform {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/regedit4_syntax.h"
+#include "platform/linux/settings/regedit4_syntax.h"
 
 namespace vantrel::platform {
 

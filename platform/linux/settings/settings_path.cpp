@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/settings_path.h"
+#include "platform/linux/settings/settings_path.h"
 
-#include "platform/linux/account_lookup.h"
+#include "platform/linux/access/account_lookup.h"
 
 #include <unistd.h>
 

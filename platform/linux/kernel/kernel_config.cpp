@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/kernel_config.h"
+#include "platform/linux/kernel/kernel_config.h"
 
 #include <sys/utsname.h>
 

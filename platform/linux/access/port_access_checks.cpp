@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/port_access_checks.h"
+#include "platform/linux/access/port_access_checks.h"
 
 #include "bus/smbus_controller.h"
 #include "bus/smbus_function.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/reg_file_registry.h"
+#include "platform/linux/settings/reg_file_registry.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,7 +12,7 @@
 
 #include "bus/ascii_text.h"
 #include "platform/linux/durable_file.h"
-#include "platform/linux/regedit4_document.h"
+#include "platform/linux/settings/regedit4_document.h"
 #include "platform/linux/text_file.h"
 
 namespace vantrel::platform {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/regedit4_document.h"
+#include "platform/linux/settings/regedit4_document.h"
 
 #include "bus/ascii_text.h"
-#include "platform/linux/regedit4_syntax.h"
+#include "platform/linux/settings/regedit4_syntax.h"
 
 namespace vantrel::platform {
 

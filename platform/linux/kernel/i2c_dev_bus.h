@@ -8,8 +8,8 @@
 #include "bus/smbus_backend.h"
 #include "bus/smbus_controller.h"
 #include "bus/smbus_transfers.h"
-#include "platform/linux/i2c_dev_system.h"
-#include "platform/linux/smbus_sysfs.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 
 namespace vantrel::platform {
 

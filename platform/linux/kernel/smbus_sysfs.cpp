@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/smbus_sysfs.h"
+#include "platform/linux/kernel/smbus_sysfs.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/account_lookup.h"
+#include "platform/linux/access/account_lookup.h"
 
 #include <algorithm>
 #include <cerrno>

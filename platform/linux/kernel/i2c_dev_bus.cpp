@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/i2c_dev_bus.h"
+#include "platform/linux/kernel/i2c_dev_bus.h"
 
 #include <cerrno>
 #include <cstring>

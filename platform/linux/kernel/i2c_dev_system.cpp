@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/i2c_dev_system.h"
+#include "platform/linux/kernel/i2c_dev_system.h"
 
-#include "platform/linux/account_lookup.h"
+#include "platform/linux/access/account_lookup.h"
 
 #include <cerrno>
 

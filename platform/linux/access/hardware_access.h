@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "platform/linux/access/port_access_checks.h"
+#include "platform/linux/access/privilege_drop.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/linux_port_io.h"
-#include "platform/linux/port_access_checks.h"
-#include "platform/linux/privilege_drop.h"
 
 namespace vantrel::platform {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/linux/access_facts.h"
+#include "platform/linux/access/access_facts.h"
 
 #include <algorithm>
 #include <charconv>
