@@ -128,6 +128,21 @@ int clear_guard(platform::Win32Registry& registry) {
     return clear_boot_guard(guard, messages) ? kExitDone : kExitFailed;
 }
 
+// The main dialog's environment, the same for the dialog and for /load but for the window and the
+// message boxes: the framework's own, or a hidden window and the start-up load's.
+MainDialogEnvironment dialog_environment(Win32DialogFramework& framework, DialogWindow& window,
+                                         MessageBoxes& messages, CpuSpeedMeter& meter,
+                                         Machine& machine, ProgramRecords& records) {
+    return {framework.controls(),
+            window,
+            messages,
+            meter,
+            machine.backend(),
+            records.controller,
+            records.clock,
+            records.settings_key};
+}
+
 int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine& machine,
                   ProgramRecords& records) {
     platform::Win32RegistryKey* key = registry.create_or_open(kSettingsKeyPath);
@@ -146,10 +161,8 @@ int load_at_start(HINSTANCE instance, platform::Win32Registry& registry, Machine
     }
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
     HiddenDialogWindow window;
-    const MainDialogEnvironment env{
-        framework.controls(), window,        load.messages(),     meter, machine.backend(),
-        records.controller,   records.clock, records.settings_key};
-    MainDialog dialog(env);
+    MainDialog dialog(
+        dialog_environment(framework, window, load.messages(), meter, machine, records));
     const StartupLoadResult result = load.run(dialog, records.settings_key);
     tell_startup_load(result, messages);
     framework.destroy_hidden(hidden);
@@ -161,9 +174,8 @@ int open_dialog(HINSTANCE instance, platform::Win32Registry& registry, Machine& 
     Win32DialogFramework framework(instance);
     Win32CautionNotice caution(instance, framework);
     MeasuredCpuSpeed meter(records.clock, machine.cpu(), machine.timing(), records.vendor);
-    const MainDialogEnvironment env{
-        framework.controls(), framework.window(), framework.messages(), meter,
-        machine.backend(),    records.controller, records.clock,        records.settings_key};
+    const MainDialogEnvironment env = dialog_environment(
+        framework, framework.window(), framework.messages(), meter, machine, records);
     SetupApp app(framework, registry, caution, records.settings_key, env);
     app.start_up();
     return kExitDone;
