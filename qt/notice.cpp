@@ -49,8 +49,11 @@ void CautionDialog::initialise() {
 }
 
 ScreenRect CautionDialog::window_rect() const {
-    const QRect frame = frameGeometry();
-    return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+    // The notice has no frame, so its window is its geometry; Qt 5 also reports the frame of a
+    // window not yet shown one pixel short, which would put the notice off centre.
+    const QRect window = geometry();
+    return {window.left(), window.top(), window.left() + window.width(),
+            window.top() + window.height()};
 }
 
 int CautionDialog::screen_width() const {

@@ -13,28 +13,12 @@ fi
 
 bash "$root/scripts/setup-deps.sh" check || exit 1
 
-passed=0
-failed=0
+. "$root/scripts/lib.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# check NAME COMMAND...: runs the command, shows its output when it fails.
-check() {
-    local name=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "PASS $name"
-        passed=$((passed + 1))
-    else
-        echo "FAIL $name"
-        sed 's/^/    /' "$work/out"
-        failed=$((failed + 1))
-    fi
-}
-
 summary() {
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
+    check_summary
     exit
 }
 

@@ -11,8 +11,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cache="$(mkdir -p "${1:-$root/build-i386-cache}" && cd "${1:-$root/build-i386-cache}" && pwd)"
 
-# What the window, the programs and the tests need; apt adds what these depend on.
-wanted=(qtbase5-dev libqt5test5 libgtest-dev libgmock-dev libstdc++6 libc6-dev fontconfig)
+# What the window, the programs and the tests need; apt adds what these depend on. The fonts are
+# the package's own dependency: the dialogs' text is measured in them.
+wanted=(qtbase5-dev libqt5test5 libgtest-dev libgmock-dev libstdc++6 libc6-dev fontconfig
+        fonts-liberation)
 
 # Status 75: the mirror would not give them, which CI tells apart from a failure of Vantrel's.
 fail() {
@@ -105,6 +107,17 @@ if ! cmp -s "$cache/wanted.list" "$stamp"; then
     mkdir -p "$cache/sysroot/usr/lib/qt5/bin"
     for tool in moc rcc uic qmake; do
         ln -sfn "/usr/lib/qt5/bin/$tool" "$cache/sysroot/usr/lib/qt5/bin/$tool"
+    done
+    # The links fontconfig-config makes when it is configured with its default answers (slight
+    # hinting, no bitmap fonts): without them text is hinted fully and measures wider than on an
+    # installed Debian 12.
+    # The emulated fontconfig keeps its caches in the build machine's /var/cache/fontconfig and
+    # trusts one while its folder's time is unchanged; unpacked folders keep the package's time,
+    # so a cache of an earlier sysroot with other fonts would still be taken.
+    find "$cache/sysroot/usr/share/fonts" -type d -exec touch {} +
+    for conf in 10-hinting-slight.conf 70-no-bitmaps.conf; do
+        ln -sfn "../../../usr/share/fontconfig/conf.avail/$conf" \
+            "$cache/sysroot/etc/fonts/conf.d/$conf"
     done
     mv "$cache/wanted.list" "$stamp"
 fi

@@ -47,3 +47,28 @@ logged() {
     fi
     return "$status"
 }
+
+# check NAME COMMAND...: runs the command quietly and says "PASS NAME", or "FAIL NAME" with the
+# command's output indented; counts both in `passed` and `failed` for check_summary.
+passed=0
+failed=0
+check() {
+    local name=$1 out
+    shift
+    out="$(mktemp)"
+    if "$@" >"$out" 2>&1; then
+        echo "PASS $name"
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name"
+        sed 's/^/    /' "$out"
+        failed=$((failed + 1))
+    fi
+    rm -f "$out"
+}
+
+# check_summary: "N passed, N failed"; fails when a check failed.
+check_summary() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}

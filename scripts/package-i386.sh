@@ -47,22 +47,9 @@ fi
 deb="$out/vantrel_${version}_i386.deb"
 echo "Built $deb"
 
-passed=0
-failed=0
+. "$root/scripts/lib.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-check() {
-    local name=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "PASS $name"
-        passed=$((passed + 1))
-    else
-        echo "FAIL $name"
-        sed 's/^/    /' "$work/out"
-        failed=$((failed + 1))
-    fi
-}
 
 echo "== Checking $deb"
 check "lintian --fail-on error,warning" lintian --fail-on error,warning "$deb"
@@ -116,5 +103,4 @@ check "the screenshot is a PNG" bash -c "file '$work/vantrel.png' | grep -q 'PNG
 echo "== The static command line for other 32-bit distributions"
 check "vantrelctl-$version-i686-linux.tar.gz" bash "$root/scripts/build-static-i686.sh"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary

@@ -68,13 +68,16 @@ stage "initramfs"
 rm -rf "$work/kernel" "$work/busybox" "$work/initramfs"
 mkdir -p "$work/kernel" "$work/busybox"
 dpkg-deb --fsys-tarfile "$kernel_deb" |
-    tar -C "$work/kernel" -x --wildcards './boot/vmlinuz-*' './lib/modules/*/kernel/drivers/i2c/*'
+    tar -C "$work/kernel" -x --wildcards './boot/vmlinuz-*' './boot/config-*' \
+        './lib/modules/*/kernel/drivers/i2c/*'
 dpkg-deb -x "$busybox_deb" "$work/busybox"
 vmlinuz="$(ls "$work"/kernel/boot/vmlinuz-*)"
 modules="$(ls -d "$work"/kernel/lib/modules/*)"
 
 initramfs="$work/initramfs"
-mkdir -p "$initramfs"/{bin,dev,proc,sys,tmp,etc,root,modules}
+mkdir -p "$initramfs"/{bin,dev,proc,sys,tmp,etc,root,modules,boot}
+# The kernel's configuration where an installed Debian keeps it: what diagnose reads ioperm from.
+cp "$work"/kernel/boot/config-* "$initramfs/boot/"
 cp "$work/busybox/bin/busybox" "$initramfs/bin/busybox"
 i686-linux-gnu-strip -o "$initramfs/bin/vantrelctl" "$build/vantrelctl"
 i686-linux-gnu-strip -o "$initramfs/bin/vantrel_kernel_node_check" \

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "user_actions.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -53,7 +55,11 @@ void drag_slider(QSlider& slider, QPoint to) {
     const QPoint from = slider_handle(slider).center();
     QTest::mousePress(&slider, Qt::LeftButton, {}, from);
     for (int step = 1; step <= kDragSteps; ++step) {
-        QTest::mouseMove(&slider, from + (to - from) * step / kDragSteps);
+        // Qt 5's QTest::mouseMove only moves the cursor, so the move is sent with the button held.
+        const QPoint at = from + (to - from) * step / kDragSteps;
+        QMouseEvent move(QEvent::MouseMove, at, slider.mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&slider, &move);
     }
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, to);
 }
