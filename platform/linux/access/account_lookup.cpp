@@ -12,23 +12,8 @@
 
 namespace vantrel::platform {
 
-namespace {
-
-std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) {
-            return parts;
-        }
-        start = end + 1;
-    }
-}
-
-// A user or group ID as the files write it: decimal digits only, and never (uid_t)-1.
-bool parse_id(std::string_view text, unsigned& id) {
+// Decimal digits only, and never (uid_t)-1, which the system calls take as "no change".
+bool parse_account_id(std::string_view text, unsigned& id) {
     if (text.empty() || text.size() > 10) {
         return false;
     }
@@ -44,6 +29,21 @@ bool parse_id(std::string_view text, unsigned& id) {
     }
     id = static_cast<unsigned>(value);
     return true;
+}
+
+namespace {
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
 }
 
 // Each entry's fields, when the line is an entry with at least `fields` of them; comments and
@@ -67,7 +67,7 @@ void for_each_entry(std::string_view text, std::size_t fields, Visit visit) {
 bool account_from_entry(const std::vector<std::string_view>& parts, UserAccount& account) {
     unsigned uid = 0;
     unsigned gid = 0;
-    if (!parse_id(parts[2], uid) || !parse_id(parts[3], gid)) {
+    if (!parse_account_id(parts[2], uid) || !parse_account_id(parts[3], gid)) {
         return false;
     }
     account = UserAccount{std::string(parts[0]), uid, gid, std::string(parts[5])};
@@ -107,7 +107,7 @@ std::optional<std::string> group_name_by_gid(std::string_view group_text, unsign
     std::optional<std::string> name;
     for_each_entry(group_text, 4, [&](const std::vector<std::string_view>& parts) {
         unsigned id = 0;
-        if (parse_id(parts[2], id) && id == gid) {
+        if (parse_account_id(parts[2], id) && id == gid) {
             name = std::string(parts[0]);
         }
         return name.has_value();
@@ -120,7 +120,7 @@ std::vector<unsigned> groups_of_user(std::string_view group_text, std::string_vi
     std::vector<unsigned> groups{gid};
     for_each_entry(group_text, 4, [&](const std::vector<std::string_view>& parts) {
         unsigned id = 0;
-        if (!parse_id(parts[2], id)) {
+        if (!parse_account_id(parts[2], id)) {
             return false;
         }
         const std::vector<std::string_view> members = split(parts[3], ',');

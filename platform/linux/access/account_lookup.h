@@ -22,6 +22,9 @@ std::optional<std::string> lookup_group_name(unsigned gid);
 // account has no name): 0, or -1 with errno set.
 int set_account_groups(const UserAccount& account);
 
+// A user or group ID as the files, sudo and pkexec write it.
+bool parse_account_id(std::string_view text, unsigned& id);
+
 // The readers of the files' text, one entry a line, fields split at ':'.
 bool passwd_account_by_uid(std::string_view passwd_text, unsigned uid, UserAccount& account);
 bool passwd_account_by_name(std::string_view passwd_text, std::string_view name,

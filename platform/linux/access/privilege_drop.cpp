@@ -79,25 +79,6 @@ int system_set_environment(const char* name, const std::string& value) {
     return ::setenv(name, value.c_str(), 1);
 }
 
-// A user or group ID as sudo and pkexec write it: decimal digits only.
-bool parse_id(const std::string& text, unsigned& id) {
-    if (text.empty() || text.size() > 10) {
-        return false;
-    }
-    unsigned long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value >= 0xFFFFFFFFull) {  // (uid_t)-1 means "no change" to the system calls
-        return false;
-    }
-    id = static_cast<unsigned>(value);
-    return true;
-}
-
 struct Target {
     unsigned uid = 0;
     unsigned gid = 0;
@@ -119,7 +100,8 @@ bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target&
     }
     if (const auto sudo_uid = system.environment("SUDO_UID")) {
         const auto sudo_gid = system.environment("SUDO_GID");
-        if (!parse_id(*sudo_uid, target.uid) || (sudo_gid && !parse_id(*sudo_gid, target.gid))) {
+        if (!parse_account_id(*sudo_uid, target.uid) ||
+            (sudo_gid && !parse_account_id(*sudo_gid, target.gid))) {
             message = "SUDO_UID or SUDO_GID does not hold a user or group ID";
             return false;
         }
@@ -134,7 +116,7 @@ bool invoking_user(const PrivilegeSystem& system, const ProcessIds& ids, Target&
         return true;
     }
     if (const auto pkexec_uid = system.environment("PKEXEC_UID")) {
-        if (!parse_id(*pkexec_uid, target.uid)) {
+        if (!parse_account_id(*pkexec_uid, target.uid)) {
             message = "PKEXEC_UID does not hold a user ID";
             return false;
         }
