@@ -15,6 +15,14 @@ build="$root/build-static-i686"
 version="$(sed -n 's/.*kVersionString = "\([^"]*\)".*/\1/p' "$root/res/version_info.h")"
 name="vantrelctl-$version-i686-linux"
 
+# zlib, for diagnose to read a kernel's /proc/config.gz, linked in from Debian 12's i386 libraries
+# (status 75 when they cannot be fetched). Only its two headers are taken, so that the build
+# machine's cross C library is the only one the compiler sees.
+cache="${VANTREL_I386_CACHE:-$root/build-i386-cache}"
+"$root/scripts/i386-sysroot.sh" "$cache"
+mkdir -p "$build/zlib"
+cp "$cache/sysroot/usr/include/zlib.h" "$cache/sysroot/usr/include/zconf.h" "$build/zlib/"
+
 # -march=i686 is the Pentium Pro's instruction set: no MMX, no SSE, floating point on the x87.
 flags="-march=i686 -mtune=generic -mfpmath=387 -mno-sse -D_FILE_OFFSET_BITS=64"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -22,6 +30,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=i686-linux-gnu-g++ -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_STRIP="$(command -v i686-linux-gnu-strip)" \
     -DVANTREL_STATIC=ON -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_QT=OFF -DVANTREL_WERROR=ON \
+    -DZLIB_INCLUDE_DIR="$build/zlib" -DZLIB_LIBRARY="$cache/sysroot/usr/lib/i386-linux-gnu/libz.a" \
     -DCMAKE_INSTALL_PREFIX=/usr/local \
     -DVANTREL_UDEV_DIR:STRING=lib/udev -DVANTREL_SYSTEMD_UNIT_DIR:STRING=lib/systemd/system \
     -DVANTREL_MODULES_LOAD_DIR:STRING=lib/modules-load.d \

@@ -13,8 +13,8 @@ cache="$(mkdir -p "${1:-$root/build-i386-cache}" && cd "${1:-$root/build-i386-ca
 
 # What the window, the programs and the tests need; apt adds what these depend on. The fonts are
 # the package's own dependency: the dialogs' text is measured in them.
-wanted=(qtbase5-dev libqt5test5 libgtest-dev libgmock-dev libstdc++6 libc6-dev fontconfig
-        fonts-liberation)
+wanted=(qtbase5-dev libqt5test5 libgtest-dev libgmock-dev libstdc++6 libc6-dev zlib1g-dev
+        fontconfig fonts-liberation)
 
 # Status 75: the mirror would not give them, which CI tells apart from a failure of Vantrel's.
 fail() {

@@ -33,7 +33,12 @@ stage "packages"
 
 stage "static vantrelctl for i686"
 mkdir -p "$work"
-if ! "$root/scripts/build-static-i686.sh" "$work/dist" >"$work/static.log" 2>&1; then
+status=0
+"$root/scripts/build-static-i686.sh" "$work/dist" >"$work/static.log" 2>&1 || status=$?
+if [ "$status" -eq 75 ]; then
+    tail -n 5 "$work/static.log"
+    unfetchable "THE DEBIAN i386 LIBRARIES THE STATIC BUILD TAKES zlib FROM COULD NOT BE FETCHED"
+elif [ "$status" -ne 0 ]; then
     tail -n 40 "$work/static.log"
     give_up "the static i686 build failed; its log is $work/static.log"
 fi
