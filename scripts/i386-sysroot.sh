@@ -99,6 +99,13 @@ if ! cmp -s "$cache/wanted.list" "$stamp"; then
         cp -al "$cache/packages/$name/." "$cache/sysroot/"
     done
     rm -rf "$cache/sysroot/DEBIAN"
+    # Links to absolute paths (libz.so, libm.so, fontconfig's conf.d) point into the build
+    # machine's own system; they are made relative, so that they stay within the folder, and a
+    # library is not taken from its static archive because its link was broken.
+    while IFS= read -r link; do
+        target="$(readlink "$link")"
+        ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$cache/sysroot$target")" "$link"
+    done < <(find "$cache/sysroot" -type l -lname '/*')
     # libc6-dev's libc.so is a linker script naming /usr/lib/i386-linux-gnu/libc.so.6 on the
     # build machine, where there is none; the cross compiler's own libc.so serves instead.
     rm -f "$cache/sysroot/usr/lib/i386-linux-gnu/libc.so"
