@@ -143,8 +143,9 @@ std::string ctl_usage() {
         text += wrapped("  " + std::to_string(status.status) + "  ", status.meaning);
     }
     // A shell's own convention for a program a signal ended, so it has no constant of its own.
-    text += wrapped("  128+N  ", "stopped by signal N (129 SIGHUP, 130 SIGINT, 131 SIGQUIT, "
-                                 "143 SIGTERM)");
+    text += wrapped("  128+N  ",
+                    "stopped by signal N (129 SIGHUP, 130 SIGINT, 131 SIGQUIT, "
+                    "143 SIGTERM)");
     text += "\n";
     text += sim::board_options_help();
     return text;
