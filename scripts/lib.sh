@@ -72,3 +72,15 @@ check_summary() {
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
 }
+
+# package_source OUT: empties OUT and copies the tree, without its build trees, to
+# OUT/vantrel-VERSION, so that dpkg-buildpackage's files land in OUT; sets `version` and `src`.
+package_source() {
+    local out=$1
+    version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
+    src="$out/vantrel-$version"
+    rm -rf "$out"
+    mkdir -p "$src"
+    tar -C "$root" --exclude=./.git --exclude='./build*' --exclude='./obj-*' -cf - . |
+        tar -C "$src" -xf -
+}

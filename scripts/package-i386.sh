@@ -11,19 +11,15 @@
 # Arguments go to dpkg-buildpackage.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$root/scripts/lib.sh"
 cache="${VANTREL_I386_CACHE:-$root/build-i386-cache}"
 
 "$root/scripts/setup-deps.sh" i386 || exit 1
 "$root/scripts/i386-sysroot.sh" "$cache" || exit $?
 sysroot="$cache/sysroot"
 
-version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
 out="$root/build-deb-i386"
-src="$out/vantrel-$version"
-rm -rf "$out"
-mkdir -p "$src"
-# A copy without the build trees, so that dpkg-buildpackage's files land in build-deb-i386/.
-tar -C "$root" --exclude=./.git --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$src" -xf -
+package_source "$out"
 
 # dpkg-shlibdeps finds each library in the unpacked package that holds it, and that package's
 # symbols or shlibs file says what to depend on.
@@ -47,7 +43,6 @@ fi
 deb="$out/vantrel_${version}_i386.deb"
 echo "Built $deb"
 
-. "$root/scripts/lib.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

@@ -9,13 +9,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 stage "Checking the packages the package build needs"
 "$root/scripts/setup-deps.sh" package
 
-version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
 out="$root/build-deb"
-src="$out/vantrel-$version"
-rm -rf "$out"
-mkdir -p "$src"
-# A copy without the build trees, so that dpkg-buildpackage's files land in build-deb/.
-tar -C "$root" --exclude=./.git --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$src" -xf -
+package_source "$out"
 
 stage "Building the package (dpkg-buildpackage; its log is $out/build.log)"
 if ! (cd "$src" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=2}" \
